@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/record_index.h"
+
+// What the scan of the job logs leaves for the run.
+struct ScanResult {
+  RecordIndex index;
+  bool ok = true;                  // false once a log could not be opened or was not a job log
+  unsigned long logs_taken = 0;    // log names taken, the failed one included
+  unsigned long jobs_indexed = 0;  // job records placed in the index
+  std::string stamp;               // identification stamp of the last accepted log
+};
+
+// Opens each log in order (through locate_file), checks its banner and indexes
+// its records. The start-after count applies to the first log only; max_jobs,
+// compared as unsigned, is checked between logs only.
+ScanResult scan_job_logs(const std::vector<const char*>& names, long start_after, long max_jobs);

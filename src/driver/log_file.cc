@@ -1,0 +1,77 @@
+#include "driver/log_file.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+namespace {
+
+constexpr size_t kWindowSize = size_t{4} << 20;
+// Records are shown newest first, so a window loaded for a step backwards ends
+// this far after the wanted offset and reaches back over the records before it.
+constexpr size_t kForwardReach = size_t{64} << 10;
+
+struct Window {
+  std::unique_ptr<char[]> bytes;
+  const LogFile* owner = nullptr;
+  int64_t start = 0;
+  size_t size = 0;
+  bool reaches_end = false;  // the read that filled it met the end of the file
+};
+
+Window& window() {
+  static Window w;
+  return w;
+}
+
+void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
+  if (!w.bytes) w.bytes = std::make_unique<char[]>(kWindowSize);
+  w.owner = owner;
+  w.start = start;
+  w.size = 0;
+  w.reaches_end = false;
+  while (w.size < kWindowSize) {
+    const ssize_t got = pread(fd, w.bytes.get() + w.size, kWindowSize - w.size,
+                              static_cast<off_t>(start + static_cast<int64_t>(w.size)));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {  // end of file, or a read error, which ends reading just the same
+      w.reaches_end = true;
+      return;
+    }
+    w.size += static_cast<size_t>(got);
+  }
+}
+
+}  // namespace
+
+LogFile::LogFile(std::FILE* stream) : stream_(stream), fd_(fileno(stream)) {}
+
+LogPiece LogFile::read_piece(int64_t offset) {
+  Window& w = window();
+  const int64_t end = w.start + static_cast<int64_t>(w.size);
+  const bool covered = w.owner == this && offset >= w.start &&
+                       (offset + static_cast<int64_t>(kLogPieceMax) <= end ||
+                        (w.reaches_end && offset <= end));
+  if (!covered) {
+    int64_t start = offset;
+    if (w.owner == this && offset < w.start) {
+      start = std::max<int64_t>(0, offset + static_cast<int64_t>(kForwardReach) -
+                                       static_cast<int64_t>(kWindowSize));
+    }
+    fill(w, this, fd_, start);
+  }
+  const size_t available = static_cast<size_t>(w.start + static_cast<int64_t>(w.size) - offset);
+  const size_t limit = std::min(available, kLogPieceMax);
+  const char* data = w.bytes.get() + (offset - w.start);
+  LogPiece piece;
+  piece.data = data;
+  if (const void* newline = std::memchr(data, '\n', limit)) {
+    piece.size = static_cast<size_t>(static_cast<const char*>(newline) - data) + 1;
+  } else {
+    piece.size = limit;
+    piece.at_end = limit < kLogPieceMax;
+  }
+  return piece;
+}

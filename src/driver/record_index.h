@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "driver/log_file.h"
+
+// One selected record of a job log.
+struct JobEntry {
+  LogFile* log = nullptr;
+  int64_t record_offset = 0;  // where the record header line begins
+  bool is_job = false;        // false: a document record
+  long log_number = 0;        // from the second line of the record's log
+};
+
+// The selected records in display order: logs in command-line order, each
+// log's records from its last to its first. Only positions are kept, eight
+// bytes a record, in blocks that never move (no copy when the index grows).
+class RecordIndex {
+ public:
+  class Cursor {
+   public:
+    bool done() const { return log_ >= index_->logs_.size(); }
+    JobEntry entry() const;
+    void next();
+
+   private:
+    friend class RecordIndex;
+    explicit Cursor(const RecordIndex* index);
+    void skip_empty_logs();
+    const RecordIndex* index_;
+    size_t log_ = 0;
+    size_t remaining_ = 0;  // entries of the current log not yet passed
+  };
+
+  // Starts a new log; its records are then added in file order with add().
+  void begin_log(std::unique_ptr<LogFile> log, long log_number);
+  void add(int64_t record_offset, bool is_job);
+
+  bool empty() const { return size_ == 0; }
+  size_t size() const { return size_; }
+  Cursor begin() const { return Cursor(this); }
+
+ private:
+  struct Log {
+    std::unique_ptr<LogFile> file;
+    long log_number;
+    std::deque<uint64_t> records;  // offset << 1 | is_job, in file order
+  };
+  std::vector<Log> logs_;
+  size_t size_ = 0;
+};

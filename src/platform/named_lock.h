@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+
+// The device's named inter-process lock service. Here a lock named NAME is an
+// exclusive flock on DIR/NAME.lock, DIR being $JOBVIEW_LOCK_DIR when set and
+// not empty, else /tmp. The kernel releases it when the process ends.
+using LockHandle = int32_t;
+
+// Opens (creating it if needed) the lock file; 0 on success, non-zero on failure.
+// `flags` is accepted for the platform's signature and ignored.
+int x_create_lock(LockHandle* handle, const char* name, int flags);
+// Blocks until the lock is held.
+int x_lock(LockHandle handle);
+int x_unlock(LockHandle handle);

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "driver/record_index.h"
+#include "template/display_template.h"
+
+// Writes the display: records laid out by a display list, header and trailer
+// texts, and in raw mode records exactly as stored. Everything goes to
+// standard output; no location prefix applies during the display.
+class RecordRenderer {
+ public:
+  RecordRenderer(const DisplayTemplate& tpl, bool raw_mode);
+  ~RecordRenderer();
+  RecordRenderer(const RecordRenderer&) = delete;
+  RecordRenderer& operator=(const RecordRenderer&) = delete;
+
+  // Writes the record of `entry` through `items` (the job or the document list
+  // of the template given to the constructor); in raw mode, as stored.
+  void render_record(const DisplayList& items, const JobEntry& entry);
+
+  // Writes the texts of a header or trailer list, nothing added.
+  void print_text_list(const DisplayList& list);
+
+ private:
+  struct Impl;
+  Impl* impl_;
+};

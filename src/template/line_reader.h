@@ -1,0 +1,15 @@
+#pragma once
+
+#include "diag/reader_context.h"
+
+inline constexpr int kTemplateLineSize = 2000;
+
+// Reads at most line_size - 1 characters, stopping after a newline, and counts
+// the attempt in context.line_number. nullptr when nothing could be read.
+char* read_physical_line(char* buffer, ReaderContext& context);
+
+// Reads the next logical line (comments cut, blank lines skipped, continuations
+// joined, escapes translated) into buffer, which holds context.line_size bytes.
+// Returns false when the file ended (or could not be read) before the line was
+// complete: that line is not to be used.
+bool read_logical_line(char* buffer, ReaderContext& context);
