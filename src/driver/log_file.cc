@@ -48,6 +48,11 @@ void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
 
 LogFile::LogFile(std::FILE* stream) : stream_(stream), fd_(fileno(stream)) {}
 
+LogFile::~LogFile() {
+  // A later LogFile may get this address: it must not find this file's bytes.
+  if (window().owner == this) window().owner = nullptr;
+}
+
 LogPiece LogFile::read_piece(int64_t offset) {
   Window& w = window();
   const int64_t end = w.start + static_cast<int64_t>(w.size);

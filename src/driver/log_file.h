@@ -32,6 +32,7 @@ struct LogPiece {
 class LogFile {
  public:
   explicit LogFile(std::FILE* stream);
+  ~LogFile();
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
 

@@ -1,4 +1,96 @@
 #include "platform/generalized_time.h"
 
-// Placeholder until the time conversion lands.
-std::time_t oa_epoch_from_generalized(const char*) { return 0; }
+#include <cctype>
+#include <cstdint>
+
+namespace {
+
+bool is_leap(int64_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int days_in_month(int64_t year, int month) {
+  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && is_leap(year) ? 29 : kDays[month - 1];
+}
+
+// Days from 1970-01-01 to the given civil date of the proleptic Gregorian calendar.
+int64_t days_from_civil(int64_t year, int month, int day) {
+  year -= month <= 2;
+  const int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const int64_t year_of_era = year - era * 400;
+  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+// Reads `count` decimal digits; false when any of them is not a digit.
+bool digits(const char*& p, int count, int& value) {
+  value = 0;
+  for (int i = 0; i < count; ++i, ++p) {
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+    value = value * 10 + (*p - '0');
+  }
+  return true;
+}
+
+bool is_digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+}  // namespace
+
+std::time_t oa_epoch_from_generalized(const char* text) {
+  if (text == nullptr) return 0;
+  const char* p = text;
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+
+  int century_year, month, day, hour, minute = 0, second = 0;
+  int high, low;
+  if (!digits(p, 2, high) || !digits(p, 2, low) || !digits(p, 2, month) || !digits(p, 2, day) ||
+      !digits(p, 2, hour)) {
+    return 0;
+  }
+  century_year = high * 100 + low;
+  if (is_digit(*p)) {
+    if (!digits(p, 2, minute)) return 0;
+    if (is_digit(*p) && !digits(p, 2, second)) return 0;
+  }
+  if (*p == '.' || *p == ',') {  // a fraction: seconds are truncated
+    ++p;
+    if (!is_digit(*p)) return 0;
+    while (is_digit(*p)) ++p;
+  }
+  bool has_zone = false;
+  int offset_seconds = 0;
+  if (*p == 'Z') {
+    has_zone = true;
+    ++p;
+  } else if (*p == '+' || *p == '-') {
+    const int sign = *p == '-' ? -1 : 1;
+    ++p;
+    int offset_hours, offset_minutes = 0;
+    if (!digits(p, 2, offset_hours)) return 0;
+    if (is_digit(*p) && !digits(p, 2, offset_minutes)) return 0;
+    if (offset_hours > 23 || offset_minutes > 59) return 0;
+    has_zone = true;
+    offset_seconds = sign * (offset_hours * 3600 + offset_minutes * 60);
+  }
+  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  if (*p != '\0') return 0;
+
+  if (month < 1 || month > 12 || day < 1 || day > days_in_month(century_year, month) ||
+      hour > 23 || minute > 59 || second > 60) {
+    return 0;
+  }
+  if (has_zone) {
+    const int64_t seconds = days_from_civil(century_year, month, day) * 86400 + hour * 3600 +
+                            minute * 60 + second - offset_seconds;
+    return static_cast<std::time_t>(seconds);
+  }
+  std::tm local{};
+  local.tm_year = century_year - 1900;
+  local.tm_mon = month - 1;
+  local.tm_mday = day;
+  local.tm_hour = hour;
+  local.tm_min = minute;
+  local.tm_sec = second;  // 60 becomes the next minute's 00
+  local.tm_isdst = -1;    // daylight saving as the C library decides
+  return std::mktime(&local);
+}

@@ -1,8 +1,166 @@
 #include "render/record_renderer.h"
 
-// Placeholder until the renderer lands.
-struct RecordRenderer::Impl {};
-RecordRenderer::RecordRenderer(const DisplayTemplate&, bool) : impl_(new Impl) {}
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "render/attribute_lookup.h"
+#include "render/field_format.h"
+#include "render/job_identifier.h"
+#include "render/time_value.h"
+
+namespace {
+
+// Output is gathered and handed to stdio in blocks of about this size.
+constexpr size_t kFlushSize = size_t{64} << 10;
+
+// A display item prepared once for the whole display.
+struct CompiledItem {
+  const DisplayItem* item;
+  bool is_identifier;  // "job-identifier": built from the header text
+  int name_id;         // for other attributes: the id in the list's WantedNames
+  FieldFormat format;
+};
+
+struct CompiledList {
+  const DisplayList* source = nullptr;
+  WantedNames wanted;
+  std::vector<CompiledItem> items;
+};
+
+void compile(const DisplayList& list, CompiledList& out) {
+  out.source = &list;
+  for (const DisplayItem& item : list) {
+    const std::string_view name = item.attribute_name ? *item.attribute_name : std::string_view{};
+    const bool is_identifier = name == "job-identifier";
+    const int id = is_identifier ? WantedNames::kNone : out.wanted.add(name);
+    out.items.push_back(
+        CompiledItem{&item, is_identifier, id, FieldFormat(item.field_width ? *item.field_width : "")});
+  }
+}
+
+}  // namespace
+
+struct RecordRenderer::Impl {
+  const DisplayTemplate& tpl;
+  bool raw_mode;
+  CompiledList job_list;
+  CompiledList document_list;
+  CompiledList other_list;
+  RecordView record;
+  std::string out;
+  std::string value;  // working text of one value
+  std::string shown;  // the value as shown (a formatted time)
+
+  Impl(const DisplayTemplate& t, bool raw) : tpl(t), raw_mode(raw) {
+    out.reserve(kFlushSize * 2);
+    compile(tpl.job_items, job_list);
+    compile(tpl.document_items, document_list);
+  }
+
+  ~Impl() { flush(); }
+
+  void flush() {
+    if (!out.empty()) std::fwrite(out.data(), 1, out.size(), stdout);
+    out.clear();
+  }
+  void flush_if_full() {
+    if (out.size() >= kFlushSize) flush();
+  }
+
+  const CompiledList& compiled_for(const DisplayList& list) {
+    if (&list == job_list.source) return job_list;
+    if (&list == document_list.source) return document_list;
+    // Any other list is prepared when it comes and kept until another comes.
+    if (&list != other_list.source) {
+      other_list = CompiledList{};
+      compile(list, other_list);
+    }
+    return other_list;
+  }
+
+  void dump_raw_record(LogFile& log, int64_t offset) {
+    LogPiece piece = log.read_piece(offset);
+    out.append(piece.text());
+    for (;;) {
+      offset += static_cast<int64_t>(piece.size);
+      piece = log.read_piece(offset);
+      if (piece.at_end || !piece.begins_with_space()) break;
+      out.append(piece.text());
+      flush_if_full();
+    }
+  }
+
+  // Writes one value with its leading text, field and trailing text.
+  void write_value(const CompiledItem& c, const std::string& text) {
+    const DisplayItem& item = *c.item;
+    if (item.leading_text) out.append(item.leading_text->c_str());
+    const std::string* shown_text = &text;
+    if (item.value_kind == ValueKind::kTime) {
+      format_time_value(text.c_str(), item.value_format ? item.value_format->c_str() : "", shown);
+      shown_text = &shown;
+    }
+    if (c.format.fast()) {
+      c.format.format_fast(*shown_text, out);
+    } else {
+      flush();
+      c.format.format_with_c_library(shown_text->c_str(), stdout);
+    }
+    if (item.trailing_text) out.append(item.trailing_text->c_str());
+  }
+
+  void render_item(const CompiledItem& c) {
+    const DisplayItem& item = *c.item;
+    if (c.is_identifier) {
+      const JobIdentifier id = split_job_identifier(record.header_text());
+      if (item.value_kind == ValueKind::kIdentifier && item.value_format) {
+        apply_identifier_pattern(id, *item.value_format, value);
+      } else {
+        value.assign(id.number);
+      }
+      // One identifier per record, also for a repeated ('+') item.
+      write_value(c, value);
+      return;
+    }
+    size_t line = record.find_attribute(c.name_id);
+    if (line == RecordView::npos) {
+      if (!tpl.missing_fill) return;  // fill off: the item is left out altogether
+      write_value(c, *tpl.missing_fill);
+      return;
+    }
+    value.assign(record.value(line));
+    write_value(c, value);
+    if (item.value_kind != ValueKind::kRepeated) return;
+    while ((line = record.find_attribute(c.name_id, line + 1)) != RecordView::npos) {
+      value.assign(record.value(line));
+      write_value(c, value);
+    }
+  }
+
+  void render(const DisplayList& items, const JobEntry& entry) {
+    if (raw_mode) {
+      dump_raw_record(*entry.log, entry.record_offset);
+    } else if (!items.empty()) {
+      const CompiledList& list = compiled_for(items);
+      record.read(*entry.log, entry.record_offset, list.wanted);
+      for (const CompiledItem& c : list.items) render_item(c);
+    }
+    flush_if_full();
+  }
+};
+
+RecordRenderer::RecordRenderer(const DisplayTemplate& tpl, bool raw_mode)
+    : impl_(new Impl(tpl, raw_mode)) {}
+
 RecordRenderer::~RecordRenderer() { delete impl_; }
-void RecordRenderer::render_record(const DisplayList&, const JobEntry&) {}
-void RecordRenderer::print_text_list(const DisplayList&) {}
+
+void RecordRenderer::render_record(const DisplayList& items, const JobEntry& entry) {
+  impl_->render(items, entry);
+}
+
+void RecordRenderer::print_text_list(const DisplayList& list) {
+  for (const DisplayItem& item : list) {
+    if (item.trailing_text) impl_->out.append(item.trailing_text->c_str());
+  }
+  impl_->flush_if_full();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/log_file.h"
+
+// The value text of a line: between its first and last double quote when it
+// holds two or more, else the line without its last newline and what follows.
+std::string_view clean_value(std::string_view text);
+
+// An attribute line split into its first token (the attribute name, ended by a
+// space, tab or newline) and its cleaned value (after that one delimiter,
+// leading spaces and '=' skipped; tabs are part of the value).
+struct AttributeLine {
+  std::string_view name;
+  std::string_view value;
+};
+// False when the line holds no token (an empty or all-blank line).
+bool split_attribute_line(std::string_view line, AttributeLine& out);
+
+// The attribute names a display list looks up, each given a small id. Lines of
+// a record whose name is not wanted are passed over without being kept.
+class WantedNames {
+ public:
+  static constexpr int kNone = -1;
+  int add(std::string_view name);     // the id of name, added when new
+  int find(std::string_view name) const;  // the id of name, or kNone
+  size_t size() const { return names_.size(); }
+
+ private:
+  std::vector<std::string> names_;
+  // Names by length: a token is compared only with the names of its length.
+  std::array<std::vector<int>, kLogPieceMax + 1> by_length_;
+};
+
+// One record of a job log as the display needs it: its cleaned header text and,
+// in file order, the attribute lines of its body whose names are wanted.
+class RecordView {
+ public:
+  struct Line {
+    int name_id;
+    size_t value_start;
+    size_t value_size;
+  };
+
+  // Reads the record whose header line begins at `offset`: the header piece,
+  // then body pieces up to the first that does not begin with white space or
+  // that meets the end of the file (never examined).
+  void read(LogFile& log, int64_t offset, const WantedNames& wanted);
+
+  std::string_view header_text() const { return header_; }
+  size_t line_count() const { return lines_.size(); }
+  std::string_view value(size_t line) const {
+    return {values_.data() + lines_[line].value_start, lines_[line].value_size};
+  }
+
+  // The first kept line at or after `from` whose name has `name_id`; npos when
+  // the record holds no further such line.
+  size_t find_attribute(int name_id, size_t from = 0) const;
+  static constexpr size_t npos = static_cast<size_t>(-1);
+
+ private:
+  std::string header_;
+  std::vector<Line> lines_;
+  std::string values_;
+};

@@ -1,0 +1,123 @@
+#include "render/attribute_lookup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+namespace {
+
+std::string value_of(const std::string& line) {
+  AttributeLine attribute;
+  if (!split_attribute_line(line, attribute)) return "<no name>";
+  return "[" + std::string(attribute.name) + "]=[" + std::string(attribute.value) + "]";
+}
+
+TEST(CleanValue, QuotedUnquotedAndSingleQuote) {
+  EXPECT_EQ(clean_value("\"guest\"\n"), "guest");
+  EXPECT_EQ(clean_value("say \"a \"b\" c\" rest\n"), "a \"b\" c");  // first to last quote
+  EXPECT_EQ(clean_value("it\"s\n"), "it\"s");                        // one quote stays
+  EXPECT_EQ(clean_value("plain\r\n"), "plain\r");
+  EXPECT_EQ(clean_value("\"quoted\"\r\n"), "quoted");
+  EXPECT_EQ(clean_value("a\nb\nc"), "a\nb");                          // cut at the last newline
+  EXPECT_EQ(clean_value("no newline"), "no newline");
+  EXPECT_EQ(clean_value(""), "");
+}
+
+TEST(AttributeLine, FormsOfNameAndValue) {
+  EXPECT_EQ(value_of("    user-name = \"guest\"\n"), "[user-name]=[guest]");
+  EXPECT_EQ(value_of("    user-name = guest\n"), "[user-name]=[guest]");
+  EXPECT_EQ(value_of("    user-name guest\n"), "[user-name]=[guest]");
+  EXPECT_EQ(value_of("    user-name==  =guest\n"), "[user-name==]=[guest]");
+  EXPECT_EQ(value_of("    user-name=guest\n"), "[user-name=guest]=[]");
+  EXPECT_EQ(value_of("\tuser-name\t\tguest\n"), "[user-name]=[\tguest]");  // one tab passed only
+  EXPECT_EQ(value_of("  user-name\n"), "[user-name]=[]");
+  EXPECT_EQ(value_of("  user-name"), "[user-name]=[]");
+  EXPECT_EQ(value_of("  job-name x\r\n"), "[job-name]=[x\r]");
+  EXPECT_EQ(value_of("\n"), "<no name>");
+  EXPECT_EQ(value_of(" \t \n"), "<no name>");
+}
+
+TEST(WantedNames, WholeNamesOnly) {
+  WantedNames wanted;
+  const int job = wanted.add("job");
+  const int job_name = wanted.add("job-name");
+  EXPECT_EQ(wanted.add("job"), job);
+  EXPECT_EQ(wanted.find("job-name"), job_name);
+  EXPECT_EQ(wanted.find("job-names"), WantedNames::kNone);
+  EXPECT_EQ(wanted.find("Job"), WantedNames::kNone);
+  EXPECT_EQ(wanted.find(std::string(300, 'x')), WantedNames::kNone);
+}
+
+class RecordViewTest : public ::testing::Test {
+ protected:
+  // Reads the record at `offset` of `content`; returns "name=value" of every kept line.
+  std::vector<std::string> read(const std::string& content, int64_t offset,
+                                const std::vector<std::string>& names) {
+    for (const auto& name : names) wanted_.add(name);
+    std::FILE* stream = std::fopen(dir_.write("log", content).c_str(), "r");
+    LogFile log(stream);
+    view_.read(log, offset, wanted_);
+    std::fclose(stream);
+    std::vector<std::string> lines;
+    for (size_t i = 0; i < view_.line_count(); ++i) lines.push_back(std::string(view_.value(i)));
+    return lines;
+  }
+  TempDir dir_;
+  WantedNames wanted_;
+  RecordView view_;
+};
+
+TEST_F(RecordViewTest, BodyEndsAtTheNextHeaderLine) {
+  const auto values = read("jobs:1\n  a 1\n\n  b 2\njobs:2\n  a 3\n", 0, {"a", "b"});
+  EXPECT_EQ(view_.header_text(), "jobs:1");
+  EXPECT_EQ(values, (std::vector<std::string>{"1", "2"}));
+}
+
+TEST_F(RecordViewTest, LastLineWithoutNewlineIsNeverSeen) {
+  EXPECT_EQ(read("jobs:1\n  a 1\n  b 2", 0, {"a", "b"}), std::vector<std::string>{"1"});
+}
+
+TEST_F(RecordViewTest, RepeatedAttributeKeepsEveryLineInOrder) {
+  const auto values = read("j:1\n  r one\n  x\n  r two\n  r \"three\"\n", 0, {"r"});
+  EXPECT_EQ(values, (std::vector<std::string>{"one", "two", "three"}));
+  EXPECT_EQ(view_.find_attribute(0), 0u);
+  EXPECT_EQ(view_.find_attribute(0, 1), 1u);
+  EXPECT_EQ(view_.find_attribute(0, 3), RecordView::npos);
+}
+
+TEST_F(RecordViewTest, QuotedHeaderLineIsCleaned) {
+  read("\"jobs:7\" trailing\n", 0, {"a"});
+  EXPECT_EQ(view_.header_text(), "jobs:7");
+}
+
+TEST_F(RecordViewTest, LongLinePiecesAreLinesOfTheirOwn) {
+  // The 300-character line's second piece begins with 'x': it is a header line.
+  const std::string long_line = "  a " + std::string(296, 'x') + "\n";
+  const auto values = read("j:1\n" + long_line + "  b 2\n", 0, {"a", "b"});
+  EXPECT_EQ(values, std::vector<std::string>{std::string(250, 'x')});
+}
+
+TEST_F(RecordViewTest, NulByteEndsTheLineText) {
+  const char content[] = "j:1\n  a one\0two\n  b 2\n";
+  const auto values = read(std::string(content, sizeof content - 1), 0, {"a", "b"});
+  EXPECT_EQ(values, (std::vector<std::string>{"one", "2"}));
+}
+
+TEST_F(RecordViewTest, TenThousandAttributeLines) {
+  std::string content = "j:1\n";
+  for (int i = 0; i < 10000; ++i) content += "  n" + std::to_string(i) + " " + std::to_string(i) + "\n";
+  content += "  last " + std::string(250, 'v') + "\n";
+  const auto values = read(content, 0, {"n9999", "last"});
+  // The last line is cut to its first piece of 254 characters.
+  EXPECT_EQ(values, (std::vector<std::string>{"9999", std::string(247, 'v')}));
+}
+
+TEST_F(RecordViewTest, OffsetPastTheEndGivesAnEmptyRecord) {
+  EXPECT_TRUE(read("j:1\n  a 1\n", 100, {"a"}).empty());
+  EXPECT_EQ(view_.header_text(), "");
+}
+
+}  // namespace

@@ -1,0 +1,98 @@
+#include "platform/generalized_time.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "render/time_value.h"
+
+namespace {
+
+// Runs a test body under a real time zone, restoring the caller's afterwards.
+class TimeZone {
+ public:
+  explicit TimeZone(const char* zone) {
+    if (const char* old = std::getenv("TZ")) saved_ = old, had_ = true;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~TimeZone() {
+    if (had_) setenv("TZ", saved_.c_str(), 1); else unsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  std::string saved_;
+  bool had_ = false;
+};
+
+TEST(GeneralizedTime, UtcForms) {
+  EXPECT_EQ(oa_epoch_from_generalized("19700101000000Z"), 0);
+  EXPECT_EQ(oa_epoch_from_generalized("20261204005602Z"), 1796345762);
+  EXPECT_EQ(oa_epoch_from_generalized("2026120400Z"), 1796342400);      // hour only
+  EXPECT_EQ(oa_epoch_from_generalized("202612040056Z"), 1796345760);    // no seconds
+  EXPECT_EQ(oa_epoch_from_generalized("20261204005602.987Z"), 1796345762);  // fraction truncated
+  EXPECT_EQ(oa_epoch_from_generalized("20261204005602,5Z"), 1796345762);
+  EXPECT_EQ(oa_epoch_from_generalized("  20261204005602Z \n"), 1796345762);
+  EXPECT_EQ(oa_epoch_from_generalized("20240229120000Z"), 1709208000);  // leap day
+  EXPECT_EQ(oa_epoch_from_generalized("20161231235960Z"), 1483228800);  // leap second: next minute
+}
+
+TEST(GeneralizedTime, OffsetsAreTheClockMinusUtc) {
+  EXPECT_EQ(oa_epoch_from_generalized("20261204055602+05"), 1796345762);
+  EXPECT_EQ(oa_epoch_from_generalized("20261204062602+0530"), 1796345762);
+  EXPECT_EQ(oa_epoch_from_generalized("20261203195602-0500"), 1796345762);
+  EXPECT_EQ(oa_epoch_from_generalized("20261203195602-05"), 1796345762);
+}
+
+TEST(GeneralizedTime, UnreadableTextsGiveZero) {
+  for (const char* text :
+       {"", "??????????????????????????", "202612040", "20261204005", "2026120400560",
+        "20261304005602Z", "20261200005602Z", "20230229120000Z", "20261204245602Z",
+        "20261204006002Z", "20261204005661Z", "20261204005602+24", "20261204005602+0560",
+        "20261204005602+5", "20261204005602Zjunk", "20261204005602.Z", "2026-12-04 00:56:02",
+        "20261204005602Z 1", "x20261204005602Z"}) {
+    EXPECT_EQ(oa_epoch_from_generalized(text), 0) << text;
+  }
+  EXPECT_EQ(oa_epoch_from_generalized(nullptr), 0);
+}
+
+TEST(GeneralizedTime, NoZoneIsLocalTime) {
+  {
+    TimeZone utc("UTC");
+    EXPECT_EQ(oa_epoch_from_generalized("20261204005602"), 1796345762);
+  }
+  TimeZone new_york("America/New_York");
+  EXPECT_EQ(oa_epoch_from_generalized("20261203195602"), 1796345762);  // EST, UTC-5
+  EXPECT_EQ(oa_epoch_from_generalized("20260704120000"), 1783180800);  // EDT, UTC-4
+  EXPECT_EQ(oa_epoch_from_generalized("20261203195602Z"), 1796327762);  // a zone wins over TZ
+}
+
+TEST(TimeValue, FormatsInLocalTime) {
+  std::string out;
+  {
+    TimeZone utc("UTC");
+    format_time_value("20261204005602Z", "%h %d, %H:%M:%S", out);
+    EXPECT_EQ(out, "Dec 04, 00:56:02");
+    format_time_value("??????????????????????????", "%h %d, %H:%M:%S", out);
+    EXPECT_EQ(out, "Jan 01, 00:00:00");  // the missing fill reads as the epoch
+  }
+  TimeZone new_york("America/New_York");
+  format_time_value("20260704160000Z", "%Y-%m-%d %H:%M %Z", out);
+  EXPECT_EQ(out, "2026-07-04 12:00 EDT");
+  format_time_value("20261204005602Z", "%Y-%m-%d %H:%M %Z", out);
+  EXPECT_EQ(out, "2026-12-03 19:56 EST");
+}
+
+TEST(TimeValue, ResultThatDoesNotFitIsEmpty) {
+  TimeZone utc("UTC");
+  std::string out;
+  format_time_value("20261204005602Z", std::string(254, 'x').c_str(), out);
+  EXPECT_EQ(out, std::string(254, 'x'));
+  format_time_value("20261204005602Z", std::string(255, 'x').c_str(), out);
+  EXPECT_EQ(out, "");
+}
+
+}  // namespace
