@@ -21,19 +21,19 @@ std::string c_library(const std::string& width, const char* value) {
 
 std::string ours(const std::string& width, const char* value) {
   const FieldFormat format(width);
-  if (!format.fast()) {
-    char* text = nullptr;
-    size_t size = 0;
-    std::FILE* stream = open_memstream(&text, &size);
+  char* text = nullptr;
+  size_t size = 0;
+  std::FILE* stream = open_memstream(&text, &size);
+  if (format.fast()) {
+    OutputBuffer out(stream);
+    format.format_fast(value, out);
+  } else {
     format.format_with_c_library(value, stream);
-    std::fclose(stream);
-    std::string result(text, size);
-    std::free(text);
-    return result;
   }
-  std::string out;
-  format.format_fast(value, out);
-  return out;
+  std::fclose(stream);
+  std::string result(text, size);
+  std::free(text);
+  return result;
 }
 
 TEST(FieldFormat, EveryShortWidthTextPrintsAsTheCLibraryDoes) {

@@ -21,10 +21,8 @@ struct Window {
   bool reaches_end = false;  // the read that filled it met the end of the file
 };
 
-Window& window() {
-  static Window w;
-  return w;
-}
+Window shared_window;  // constant-initialised: no guard on the hot path
+Window& window() { return shared_window; }
 
 void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
   if (!w.bytes) w.bytes = std::make_unique<char[]>(kWindowSize);
@@ -53,7 +51,7 @@ LogFile::~LogFile() {
   if (window().owner == this) window().owner = nullptr;
 }
 
-LogPiece LogFile::read_piece(int64_t offset) {
+const char* LogFile::bytes_at(int64_t offset, size_t& available) {
   Window& w = window();
   const int64_t end = w.start + static_cast<int64_t>(w.size);
   const bool covered = w.owner == this && offset >= w.start &&
@@ -67,16 +65,15 @@ LogPiece LogFile::read_piece(int64_t offset) {
     }
     fill(w, this, fd_, start);
   }
-  const size_t available = static_cast<size_t>(w.start + static_cast<int64_t>(w.size) - offset);
-  const size_t limit = std::min(available, kLogPieceMax);
-  const char* data = w.bytes.get() + (offset - w.start);
+  available = static_cast<size_t>(w.start + static_cast<int64_t>(w.size) - offset);
+  return w.bytes.get() + (offset - w.start);
+}
+
+LogPiece LogFile::read_piece(int64_t offset) {
   LogPiece piece;
-  piece.data = data;
-  if (const void* newline = std::memchr(data, '\n', limit)) {
-    piece.size = static_cast<size_t>(static_cast<const char*>(newline) - data) + 1;
-  } else {
-    piece.size = limit;
-    piece.at_end = limit < kLogPieceMax;
-  }
+  for_each_piece(offset, [&piece](const LogPiece& first) {
+    piece = first;
+    return false;
+  });
   return piece;
 }

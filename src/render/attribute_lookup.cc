@@ -13,20 +13,40 @@ std::string_view clean_value(std::string_view text) {
 }
 
 namespace {
-bool is_delimiter(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// Names are separated by space, tab and newline only (not by every white space).
+struct DelimiterTable {
+  bool is[256] = {};
+  constexpr DelimiterTable() : is() { is[' '] = is['\t'] = is['\n'] = true; }
+};
+constexpr DelimiterTable kDelimiters;
+
+bool is_delimiter(char c) { return kDelimiters.is[static_cast<unsigned char>(c)]; }
+
 }  // namespace
 
-bool split_attribute_line(std::string_view line, AttributeLine& out) {
-  size_t start = 0;
-  while (start < line.size() && is_delimiter(line[start])) ++start;
-  if (start == line.size()) return false;
-  size_t end = start;
-  while (end < line.size() && !is_delimiter(line[end])) ++end;
-  out.name = line.substr(start, end - start);
+bool attribute_name(std::string_view line, std::string_view& name) {
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  while (p != end && is_delimiter(*p)) ++p;
+  if (p == end) return false;
+  const char* const start = p;
+  while (p != end && !is_delimiter(*p)) ++p;
+  name = std::string_view(start, static_cast<size_t>(p - start));
+  return true;
+}
+
+std::string_view attribute_value(std::string_view line, std::string_view name) {
   // The value begins after the one delimiter that ended the name.
-  size_t value = end < line.size() ? end + 1 : end;
+  size_t value = static_cast<size_t>(name.data() + name.size() - line.data());
+  if (value < line.size()) ++value;
   while (value < line.size() && (line[value] == ' ' || line[value] == '=')) ++value;
-  out.value = clean_value(line.substr(value));
+  return clean_value(line.substr(value));
+}
+
+bool split_attribute_line(std::string_view line, AttributeLine& out) {
+  if (!attribute_name(line, out.name)) return false;
+  out.value = attribute_value(line, out.name);
   return true;
 }
 
@@ -52,21 +72,24 @@ int WantedNames::find(std::string_view name) const {
 void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted) {
   lines_.clear();
   values_.clear();
-  const LogPiece header = log.read_piece(offset);
-  header_.assign(clean_value(header.text()));
-  int64_t position = offset + static_cast<int64_t>(header.size);
-  if (wanted.size() == 0) return;
-  for (;;) {
-    const LogPiece piece = log.read_piece(position);
-    if (piece.at_end || !piece.begins_with_space()) return;
-    position += static_cast<int64_t>(piece.size);
-    AttributeLine line;
-    if (!split_attribute_line(piece.text(), line)) continue;
-    const int id = wanted.find(line.name);
-    if (id == WantedNames::kNone) continue;
-    lines_.push_back(Line{id, values_.size(), line.value.size()});
-    values_.append(line.value);
-  }
+  bool in_body = false;
+  log.for_each_piece(offset, [&](const LogPiece& piece) {
+    if (!in_body) {  // the record header line
+      header_.assign(clean_value(piece.text()));
+      in_body = true;
+      return wanted.size() > 0;
+    }
+    if (piece.at_end || !piece.begins_with_space()) return false;
+    const std::string_view text = piece.text();
+    std::string_view name;
+    if (!attribute_name(text, name)) return true;
+    const int id = wanted.find(name);
+    if (id == WantedNames::kNone) return true;
+    const std::string_view value = attribute_value(text, name);
+    lines_.push_back(Line{id, values_.size(), value.size()});
+    values_.append(value);
+    return true;
+  });
 }
 
 size_t RecordView::find_attribute(int name_id, size_t from) const {

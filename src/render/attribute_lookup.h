@@ -23,6 +23,11 @@ struct AttributeLine {
 // False when the line holds no token (an empty or all-blank line).
 bool split_attribute_line(std::string_view line, AttributeLine& out);
 
+// The two steps of split_attribute_line, for callers that look at the name
+// before they need the value: the name's end is where the value search starts.
+bool attribute_name(std::string_view line, std::string_view& name);
+std::string_view attribute_value(std::string_view line, std::string_view name);
+
 // The attribute names a display list looks up, each given a small id. Lines of
 // a record whose name is not wanted are passed over without being kept.
 class WantedNames {

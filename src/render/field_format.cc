@@ -44,12 +44,12 @@ FieldFormat::FieldFormat(std::string_view field_width) {
   }
 }
 
-void FieldFormat::format_fast(std::string_view value, std::string& out) const {
+void FieldFormat::format_fast(std::string_view value, OutputBuffer& out) const {
   if (value.size() > precision_) value = value.substr(0, precision_);
   const size_t padding = width_ > value.size() ? width_ - value.size() : 0;
-  if (!left_) out.append(padding, ' ');
+  if (!left_) out.append_fill(' ', padding);
   out.append(value);
-  if (left_) out.append(padding, ' ');
+  if (left_) out.append_fill(' ', padding);
 }
 
 void FieldFormat::format_with_c_library(const char* value, std::FILE* stream) const {

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "render/output_buffer.h"
+
 // The field conversion of a display item: "%" + field width + "s", compiled
 // once. Widths of the usual form ([-][width][.precision]) are applied here;
 // any other width text is handed to the C library, so its output stays the
@@ -15,7 +17,7 @@ class FieldFormat {
   // True when the value is written by `format_fast`; otherwise the caller
   // writes it with `format_with_c_library` straight to the stream.
   bool fast() const { return fast_; }
-  void format_fast(std::string_view value, std::string& out) const;
+  void format_fast(std::string_view value, OutputBuffer& out) const;
   void format_with_c_library(const char* value, std::FILE* stream) const;
 
  private:

@@ -7,12 +7,10 @@
 #include "render/attribute_lookup.h"
 #include "render/field_format.h"
 #include "render/job_identifier.h"
+#include "render/output_buffer.h"
 #include "render/time_value.h"
 
 namespace {
-
-// Output is gathered and handed to stdio in blocks of about this size.
-constexpr size_t kFlushSize = size_t{64} << 10;
 
 // A display item prepared once for the whole display.
 struct CompiledItem {
@@ -48,25 +46,15 @@ struct RecordRenderer::Impl {
   CompiledList document_list;
   CompiledList other_list;
   RecordView record;
-  std::string out;
+  OutputBuffer out{stdout};
   std::string value;  // working text of one value
   std::string shown;  // the value as shown (a formatted time)
 
   Impl(const DisplayTemplate& t, bool raw) : tpl(t), raw_mode(raw) {
-    out.reserve(kFlushSize * 2);
     compile(tpl.job_items, job_list);
     compile(tpl.document_items, document_list);
   }
 
-  ~Impl() { flush(); }
-
-  void flush() {
-    if (!out.empty()) std::fwrite(out.data(), 1, out.size(), stdout);
-    out.clear();
-  }
-  void flush_if_full() {
-    if (out.size() >= kFlushSize) flush();
-  }
 
   const CompiledList& compiled_for(const DisplayList& list) {
     if (&list == job_list.source) return job_list;
@@ -79,16 +67,16 @@ struct RecordRenderer::Impl {
     return other_list;
   }
 
+  // Writes the record as stored: its header line and every line after it up to
+  // the next line that does not begin with white space.
   void dump_raw_record(LogFile& log, int64_t offset) {
-    LogPiece piece = log.read_piece(offset);
-    out.append(piece.text());
-    for (;;) {
-      offset += static_cast<int64_t>(piece.size);
-      piece = log.read_piece(offset);
-      if (piece.at_end || !piece.begins_with_space()) break;
+    bool in_body = false;
+    log.for_each_piece(offset, [&](const LogPiece& piece) {
+      if (in_body && (piece.at_end || !piece.begins_with_space())) return false;
+      in_body = true;
       out.append(piece.text());
-      flush_if_full();
-    }
+      return true;
+    });
   }
 
   // Writes one value with its leading text, field and trailing text.
@@ -103,7 +91,7 @@ struct RecordRenderer::Impl {
     if (c.format.fast()) {
       c.format.format_fast(*shown_text, out);
     } else {
-      flush();
+      out.flush();
       c.format.format_with_c_library(shown_text->c_str(), stdout);
     }
     if (item.trailing_text) out.append(item.trailing_text->c_str());
@@ -145,7 +133,6 @@ struct RecordRenderer::Impl {
       record.read(*entry.log, entry.record_offset, list.wanted);
       for (const CompiledItem& c : list.items) render_item(c);
     }
-    flush_if_full();
   }
 };
 
@@ -162,5 +149,4 @@ void RecordRenderer::print_text_list(const DisplayList& list) {
   for (const DisplayItem& item : list) {
     if (item.trailing_text) impl_->out.append(item.trailing_text->c_str());
   }
-  impl_->flush_if_full();
 }
