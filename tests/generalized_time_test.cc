@@ -96,3 +96,37 @@ TEST(TimeValue, ResultThatDoesNotFitIsEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+// The display remembers the last local hour; it must agree with the C library
+// at every step, across daylight saving changes, half-hour and odd offsets.
+TEST(TimeValue, AgreesWithTheCLibraryAcrossZoneChanges) {
+  const char* format = "%Y-%m-%d %H:%M:%S %Z %z %j %a";
+  for (const char* zone : {"America/New_York", "Australia/Lord_Howe", "Asia/Kathmandu", "UTC"}) {
+    TimeZone tz(zone);
+    std::string ours;
+    // Steps of 7 minutes 1 second over the spring and autumn changes of 2026.
+    for (const std::time_t from : {std::time_t{1772323200}, std::time_t{1788220800}}) {
+      for (std::time_t t = from; t < from + 60 * 86400; t += 421) {
+        std::tm utc;
+        gmtime_r(&t, &utc);
+        char text[32];
+        std::strftime(text, sizeof text, "%Y%m%d%H%M%SZ", &utc);
+        format_time_value(text, format, ours);
+        std::tm local;
+        localtime_r(&t, &local);
+        char expected[128];
+        std::strftime(expected, sizeof expected, format, &local);
+        ASSERT_EQ(ours, expected) << zone << " at " << t;
+        for (const char* common : {"%h %d, %H:%M:%S", "%d/%m/%Y %H:%M %% %b"}) {
+          format_time_value(text, common, ours);
+          std::strftime(expected, sizeof expected, common, &local);
+          ASSERT_EQ(ours, expected) << zone << " at " << t;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -47,8 +47,9 @@ struct RecordRenderer::Impl {
   CompiledList other_list;
   RecordView record;
   OutputBuffer out{stdout};
-  std::string value;  // working text of one value
-  std::string shown;  // the value as shown (a formatted time)
+  std::string value;       // a value as a C string, for the C library
+  std::string identifier;  // a value built by an identifier pattern
+  std::string shown;       // a formatted time
 
   Impl(const DisplayTemplate& t, bool raw) : tpl(t), raw_mode(raw) {
     compile(tpl.job_items, job_list);
@@ -80,19 +81,20 @@ struct RecordRenderer::Impl {
   }
 
   // Writes one value with its leading text, field and trailing text.
-  void write_value(const CompiledItem& c, const std::string& text) {
+  void write_value(const CompiledItem& c, std::string_view text) {
     const DisplayItem& item = *c.item;
     if (item.leading_text) out.append(item.leading_text->c_str());
-    const std::string* shown_text = &text;
     if (item.value_kind == ValueKind::kTime) {
-      format_time_value(text.c_str(), item.value_format ? item.value_format->c_str() : "", shown);
-      shown_text = &shown;
+      value.assign(text);
+      format_time_value(value.c_str(), item.value_format ? item.value_format->c_str() : "", shown);
+      text = shown;
     }
     if (c.format.fast()) {
-      c.format.format_fast(*shown_text, out);
+      c.format.format_fast(text, out);
     } else {
       out.flush();
-      c.format.format_with_c_library(shown_text->c_str(), stdout);
+      value.assign(text);
+      c.format.format_with_c_library(value.c_str(), stdout);
     }
     if (item.trailing_text) out.append(item.trailing_text->c_str());
   }
@@ -102,26 +104,22 @@ struct RecordRenderer::Impl {
     if (c.is_identifier) {
       const JobIdentifier id = split_job_identifier(record.header_text());
       if (item.value_kind == ValueKind::kIdentifier && item.value_format) {
-        apply_identifier_pattern(id, *item.value_format, value);
+        apply_identifier_pattern(id, *item.value_format, identifier);
+        write_value(c, identifier);
       } else {
-        value.assign(id.number);
+        write_value(c, id.number);
       }
-      // One identifier per record, also for a repeated ('+') item.
-      write_value(c, value);
-      return;
+      return;  // one identifier per record, also for a repeated ('+') item
     }
     size_t line = record.find_attribute(c.name_id);
     if (line == RecordView::npos) {
-      if (!tpl.missing_fill) return;  // fill off: the item is left out altogether
-      write_value(c, *tpl.missing_fill);
-      return;
+      if (tpl.missing_fill) write_value(c, *tpl.missing_fill);
+      return;  // with the fill off the item is left out altogether
     }
-    value.assign(record.value(line));
-    write_value(c, value);
+    write_value(c, record.value(line));
     if (item.value_kind != ValueKind::kRepeated) return;
     while ((line = record.find_attribute(c.name_id, line + 1)) != RecordView::npos) {
-      value.assign(record.value(line));
-      write_value(c, value);
+      write_value(c, record.value(line));
     }
   }
 
