@@ -1,5 +1,6 @@
 #include "driver/log_file.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -76,4 +77,24 @@ LogPiece LogFile::read_piece(int64_t offset) {
     return false;
   });
   return piece;
+}
+
+namespace {
+int64_t file_size(int fd) {
+  struct stat info;
+  return fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
+}
+}  // namespace
+
+void LogFile::note_scanned() {
+  scanned_size_ = file_size(fd_);
+  check_ = Check::kNotYet;
+}
+
+bool LogFile::unchanged_since_scan() {
+  if (check_ == Check::kNotYet) {
+    check_ = scanned_size_ >= 0 && file_size(fd_) == scanned_size_ ? Check::kUnchanged
+                                                                    : Check::kChanged;
+  }
+  return check_ == Check::kUnchanged;
 }

@@ -50,6 +50,16 @@ class LogFile {
   template <typename Visit>
   void for_each_piece(int64_t offset, Visit&& visit);
 
+  // The bytes from `from` up to `to`, handed to `visit(data, size)` in the
+  // window's chunks; fewer when the file has become shorter.
+  template <typename Visit>
+  void for_each_chunk(int64_t from, int64_t to, Visit&& visit);
+
+  // Remembers the file's size when the scan is done with it: positions found
+  // by the scan hold for the display only while the file keeps that size.
+  void note_scanned();
+  bool unchanged_since_scan();
+
   std::FILE* stream() const { return stream_; }
 
  private:
@@ -59,7 +69,23 @@ class LogFile {
 
   std::FILE* stream_;
   int fd_;
+  int64_t scanned_size_ = -1;
+  enum class Check { kNotYet, kUnchanged, kChanged } check_ = Check::kNotYet;
 };
+
+template <typename Visit>
+void LogFile::for_each_chunk(int64_t from, int64_t to, Visit&& visit) {
+  while (from < to) {
+    size_t available;
+    const char* p = bytes_at(from, available);
+    if (available == 0) return;
+    const size_t size = static_cast<int64_t>(available) < to - from
+                            ? available
+                            : static_cast<size_t>(to - from);
+    visit(p, size);
+    from += static_cast<int64_t>(size);
+  }
+}
 
 template <typename Visit>
 void LogFile::for_each_piece(int64_t offset, Visit&& visit) {

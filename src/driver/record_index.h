@@ -13,6 +13,9 @@ struct JobEntry {
   int64_t record_offset = 0;  // where the record header line begins
   bool is_job = false;        // false: a document record
   long log_number = 0;        // from the second line of the record's log
+  // Where the record ended when the log was scanned: the next record header
+  // line, or the last read of the file. -1 when not known.
+  int64_t record_end = -1;
 };
 
 // The selected records in display order: logs in command-line order, each
@@ -35,9 +38,11 @@ class RecordIndex {
     size_t remaining_ = 0;  // entries of the current log not yet passed
   };
 
-  // Starts a new log; its records are then added in file order with add().
+  // Starts a new log; its records are then added in file order with add(),
+  // and end_log() tells where the scan's last read of the log began.
   void begin_log(std::unique_ptr<LogFile> log, long log_number);
   void add(int64_t record_offset, bool is_job);
+  void end_log(int64_t scan_end);
 
   bool empty() const { return size_ == 0; }
   size_t size() const { return size_; }
@@ -48,6 +53,7 @@ class RecordIndex {
     std::unique_ptr<LogFile> file;
     long log_number;
     std::deque<uint64_t> records;  // offset << 1 | is_job, in file order
+    int64_t scan_end = -1;
   };
   std::vector<Log> logs_;
   size_t size_ = 0;

@@ -1,6 +1,7 @@
 #include "render/record_renderer.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -70,7 +71,21 @@ struct RecordRenderer::Impl {
 
   // Writes the record as stored: its header line and every line after it up to
   // the next line that does not begin with white space.
-  void dump_raw_record(LogFile& log, int64_t offset) {
+  void dump_raw_record(LogFile& log, int64_t offset, int64_t end) {
+    // Where the scan found the record's end, the bytes go out as they are,
+    // unless a NUL byte asks for the line by line reading below.
+    if (end >= offset && log.unchanged_since_scan()) {
+      bool has_nul = false;
+      log.for_each_chunk(offset, end, [&](const char* data, size_t size) {
+        has_nul = has_nul || std::memchr(data, '\0', size) != nullptr;
+      });
+      if (!has_nul) {
+        log.for_each_chunk(offset, end, [&](const char* data, size_t size) {
+          out.append(std::string_view(data, size));
+        });
+        return;
+      }
+    }
     bool in_body = false;
     log.for_each_piece(offset, [&](const LogPiece& piece) {
       if (in_body && (piece.at_end || !piece.begins_with_space())) return false;
@@ -125,7 +140,7 @@ struct RecordRenderer::Impl {
 
   void render(const DisplayList& items, const JobEntry& entry) {
     if (raw_mode) {
-      dump_raw_record(*entry.log, entry.record_offset);
+      dump_raw_record(*entry.log, entry.record_offset, entry.record_end);
     } else if (!items.empty()) {
       const CompiledList& list = compiled_for(items);
       record.read(*entry.log, entry.record_offset, list.wanted);
