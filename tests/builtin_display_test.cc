@@ -20,32 +20,34 @@ DisplayItem time_field(const char* name, const std::string& trailing) {
 
 TEST(BuiltinDisplay, HeaderLines) {
   const std::string rule = "\n" + std::string(80, '=') + "\n";
-  EXPECT_EQ(builtin_display().header_lines,
-            (DisplayList{
-                make_text_line(rule.c_str()),
-                make_text_line("       Owner                            JobType  MediaCnt DocCnt   Submitted\n"),
-                make_text_line(" Ident Status                           ProcTime   Size    Copy    Completed"),
-                make_text_line(rule.c_str()),
-            }));
+  EXPECT_EQ(
+      builtin_display().header_lines,
+      (DisplayList{
+          make_text_line(rule.c_str()),
+          make_text_line(
+              "       Owner                            JobType  MediaCnt DocCnt   Submitted\n"),
+          make_text_line(
+              " Ident Status                           ProcTime   Size    Copy    Completed"),
+          make_text_line(rule.c_str()),
+      }));
 }
 
 TEST(BuiltinDisplay, JobItemsFillThreeLinesAndARule) {
   const std::string dashes = "\n" + std::string(80, '-') + "\n";
-  EXPECT_EQ(builtin_display().job_items,
-            (DisplayList{
-                field("job-identifier", "6.6", " "),
-                field("user-name", "-32.32", " "),
-                field("job-type", "7.7", "    "),
-                field("media-sheets-completed", "6.6", "  "),
-                field("number-of-documents", "3.3", "  "),
-                time_field("submission-time", "\n       "),
-                field("job-state-reasons", "-32.32", " "),
-                field("processing-time", "7.7", "  "),
-                field("total-job-octets", "8.8", "  "),
-                field("job-copy-count", "3.3", "  "),
-                time_field("completion-time", "\n      *"),
-                field("job-name", "-72", dashes),
-            }));
+  EXPECT_EQ(builtin_display().job_items, (DisplayList{
+                                             field("job-identifier", "6.6", " "),
+                                             field("user-name", "-32.32", " "),
+                                             field("job-type", "7.7", "    "),
+                                             field("media-sheets-completed", "6.6", "  "),
+                                             field("number-of-documents", "3.3", "  "),
+                                             time_field("submission-time", "\n       "),
+                                             field("job-state-reasons", "-32.32", " "),
+                                             field("processing-time", "7.7", "  "),
+                                             field("total-job-octets", "8.8", "  "),
+                                             field("job-copy-count", "3.3", "  "),
+                                             time_field("completion-time", "\n      *"),
+                                             field("job-name", "-72", dashes),
+                                         }));
 }
 
 TEST(BuiltinDisplay, OtherSettingsAtTheirDefaults) {

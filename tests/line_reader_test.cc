@@ -72,8 +72,7 @@ TEST(LineReader, EscapedBlanksAreNotSkipped) {
 }
 
 TEST(LineReader, EveryEscapeTranslates) {
-  EXPECT_EQ(read_lines("\\b\\f\\n\\r\\t\\\\\\q.\n").lines,
-            (Lines{{"\b\f\n\r\t\\q.\n", 1}}));
+  EXPECT_EQ(read_lines("\\b\\f\\n\\r\\t\\\\\\q.\n").lines, (Lines{{"\b\f\n\r\t\\q.\n", 1}}));
 }
 
 TEST(LineReader, CommentIsCutBeforeEscapes) {

@@ -52,16 +52,15 @@ TEST_F(TemplateParser, EmptyFileChangesNothing) {
 }
 
 TEST_F(TemplateParser, WorkedExample) {
-  EXPECT_TRUE(parse(
-      "! a small display\n%header\n Ident  Owner\n%job\njob-identifier\nuser-name\n"
-      "*submission-time \"%H:%M\"\n%layout\n{6.6} {-32.32}\n  {16}\n"));
+  EXPECT_TRUE(
+      parse("! a small display\n%header\n Ident  Owner\n%job\njob-identifier\nuser-name\n"
+            "*submission-time \"%H:%M\"\n%layout\n{6.6} {-32.32}\n  {16}\n"));
   EXPECT_EQ(errors(), "");
   EXPECT_EQ(tpl_.header_lines, (DisplayList{make_text_line(" Ident  Owner\n")}));
-  EXPECT_EQ(tpl_.job_items,
-            (DisplayList{make_item("job-identifier", "6.6"),
-                         make_item("user-name", "-32.32", " ", "\n"),
-                         with_kind(make_item("submission-time", "16", "  ", "\n"), ValueKind::kTime,
-                                   "%H:%M")}));
+  EXPECT_EQ(tpl_.job_items, (DisplayList{make_item("job-identifier", "6.6"),
+                                         make_item("user-name", "-32.32", " ", "\n"),
+                                         with_kind(make_item("submission-time", "16", "  ", "\n"),
+                                                   ValueKind::kTime, "%H:%M")}));
   EXPECT_TRUE(tpl_.document_items.empty());
   EXPECT_TRUE(tpl_.trailer_lines.empty());
 }
@@ -130,12 +129,12 @@ TEST_F(TemplateParser, LastLineWithoutNewlineIsIgnored) {
 using TemplateParserDeathTest = TemplateParser;
 
 // The program ends at once with status 1 and exactly these messages.
-#define EXPECT_FATAL(content, messages)                                     \
-  EXPECT_EXIT(                                                              \
-      {                                                                     \
-        diagnostics().err = nullptr;                                        \
-        parse(content);                                                     \
-      },                                                                    \
+#define EXPECT_FATAL(content, messages) \
+  EXPECT_EXIT(                          \
+      {                                 \
+        diagnostics().err = nullptr;    \
+        parse(content);                 \
+      },                                \
       testing::ExitedWithCode(1), testing::Matcher<const std::string&>(messages))
 
 TEST_F(TemplateParserDeathTest, ContentBeforeAnyListSection) {
@@ -147,7 +146,8 @@ TEST_F(TemplateParserDeathTest, ContentBeforeAnyListSection) {
 }
 
 TEST_F(TemplateParserDeathTest, LayoutOutsideJobOrDocument) {
-  EXPECT_FATAL("%layout\n", "t.tpl:   1: Layout MUST appear after job or document attribute section.\n");
+  EXPECT_FATAL("%layout\n",
+               "t.tpl:   1: Layout MUST appear after job or document attribute section.\n");
   EXPECT_FATAL("%header\nH\n%layout\n",
                "t.tpl:   3: Layout MUST appear after job or document attribute section.\n");
   EXPECT_FATAL("%job\na\n%layout\n{1}\n%layout\n",
@@ -174,15 +174,17 @@ TEST_F(TemplateParser, PlainAttributeIgnoresTheRestOfItsLine) {
 }
 
 TEST_F(TemplateParser, IndicatorsWithoutFormatTakeDefaults) {
-  EXPECT_TRUE(parse("%document\n*completion-time\n+job-state-reasons\n$job-identifier\n*\n"
-                    "%layout\n{1}{2}{3}{4}\n"));
+  EXPECT_TRUE(
+      parse("%document\n*completion-time\n+job-state-reasons\n$job-identifier\n*\n"
+            "%layout\n{1}{2}{3}{4}\n"));
   EXPECT_EQ(errors(), "");
-  EXPECT_EQ(tpl_.document_items,
-            (DisplayList{with_kind(make_item("completion-time", "1"), ValueKind::kTime, kDefaultTimeFormat),
-                         with_kind(make_item("job-state-reasons", "2"), ValueKind::kRepeated, " "),
-                         with_kind(make_item("job-identifier", "3"), ValueKind::kIdentifier, "$:#"),
-                         with_kind(make_item("", "4", nullptr, "\n"), ValueKind::kTime,
-                                   kDefaultTimeFormat)}));
+  EXPECT_EQ(
+      tpl_.document_items,
+      (DisplayList{
+          with_kind(make_item("completion-time", "1"), ValueKind::kTime, kDefaultTimeFormat),
+          with_kind(make_item("job-state-reasons", "2"), ValueKind::kRepeated, " "),
+          with_kind(make_item("job-identifier", "3"), ValueKind::kIdentifier, "$:#"),
+          with_kind(make_item("", "4", nullptr, "\n"), ValueKind::kTime, kDefaultTimeFormat)}));
 }
 
 TEST_F(TemplateParser, IndicatorsWithDelimitedFormats) {
@@ -232,8 +234,7 @@ TEST_F(TemplateParser, UnknownIndicator) {
 TEST_F(TemplateParser, ItemLineOfEscapedBlanksIsDropped) {
   EXPECT_TRUE(parse("%job\na\n\\t\\t\nb\n%layout\n{1}{2}\n"));
   EXPECT_EQ(errors(), "");
-  EXPECT_EQ(tpl_.job_items,
-            (DisplayList{make_item("a", "1"), make_item("b", "2", nullptr, "\n")}));
+  EXPECT_EQ(tpl_.job_items, (DisplayList{make_item("a", "1"), make_item("b", "2", nullptr, "\n")}));
 }
 
 TEST_F(TemplateParser, HeaderLineWithCommentLosesItsNewline) {
@@ -245,9 +246,8 @@ TEST_F(TemplateParser, HeaderLineWithCommentLosesItsNewline) {
 
 TEST_F(TemplateParser, FieldsFillConsecutiveItemsAcrossLines) {
   EXPECT_TRUE(parse("%job\na\nb\nc\n%layout\n<{1}|{2}>\nno field here\n  {3} end\n"));
-  EXPECT_EQ(tpl_.job_items,
-            (DisplayList{make_item("a", "1", "<"), make_item("b", "2", "|", ">\n"),
-                         make_item("c", "3", "  ", " end\n")}));
+  EXPECT_EQ(tpl_.job_items, (DisplayList{make_item("a", "1", "<"), make_item("b", "2", "|", ">\n"),
+                                         make_item("c", "3", "  ", " end\n")}));
 }
 
 TEST_F(TemplateParser, MoreFieldsThanItems) {
@@ -323,8 +323,9 @@ TEST(DelimitedFormat, Shapes) {
   EXPECT_EQ(errors.text(), "");
   EXPECT_EQ(delimited("  \"abc\n"), "none");
   EXPECT_EQ(delimited("~"), "none");
-  EXPECT_EQ(errors.text(),
-            "No terminating (\") found in field format.\nNo terminating (~) found in field format.\n");
+  EXPECT_EQ(
+      errors.text(),
+      "No terminating (\") found in field format.\nNo terminating (~) found in field format.\n");
 }
 
 TEST(DelimitedFormat, TerminatorReplacesClosingDelimiter) {
@@ -339,7 +340,8 @@ TEST(FieldSizes, ReportsEveryItemWithoutWidth) {
   CapturedErrors errors;
   EXPECT_TRUE(check_field_sizes({}));
   EXPECT_TRUE(check_field_sizes({make_item("a", "")}));
-  EXPECT_FALSE(check_field_sizes({make_item("a", nullptr), make_item("b", "1"), make_item("c", nullptr)}));
+  EXPECT_FALSE(
+      check_field_sizes({make_item("a", nullptr), make_item("b", "1"), make_item("c", nullptr)}));
   EXPECT_EQ(errors.text(), "No field size for attribute 'a'.\nNo field size for attribute 'c'.\n");
 }
 

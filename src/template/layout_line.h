@@ -11,7 +11,9 @@ struct LayoutCursor {
   DisplayList* list = nullptr;
   size_t next = 0;
 
-  DisplayItem* item() const { return list != nullptr && next < list->size() ? &(*list)[next] : nullptr; }
+  DisplayItem* item() const {
+    return list != nullptr && next < list->size() ? &(*list)[next] : nullptr;
+  }
 };
 
 // Fills field widths, leading and trailing texts of the items at the cursor

@@ -21,12 +21,18 @@ bool is_blank(const char* text) { return text[std::strspn(text, " \t\n")] == '\0
 
 char translate(char c) {
   switch (c) {
-    case 'b': return '\b';
-    case 'f': return '\f';
-    case 'n': return '\n';
-    case 'r': return '\r';
-    case 't': return '\t';
-    default: return c;
+    case 'b':
+      return '\b';
+    case 'f':
+      return '\f';
+    case 'n':
+      return '\n';
+    case 'r':
+      return '\r';
+    case 't':
+      return '\t';
+    default:
+      return c;
   }
 }
 

@@ -111,9 +111,15 @@ bool fill_item(DisplayItem& item, char* line, const DisplayTemplate& tpl) {
   item.attribute_name = word.substr(1);
   const char* default_format = nullptr;
   switch (indicator) {
-    case '*': default_format = tpl.default_time_format.c_str(); break;
-    case '+': default_format = " "; break;
-    case '$': default_format = tpl.default_identifier_pattern.c_str(); break;
+    case '*':
+      default_format = tpl.default_time_format.c_str();
+      break;
+    case '+':
+      default_format = " ";
+      break;
+    case '$':
+      default_format = tpl.default_identifier_pattern.c_str();
+      break;
     default:
       error("Unknown value type indicator '%c' found for %s\n", indicator,
             item.attribute_name->c_str());

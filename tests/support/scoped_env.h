@@ -45,4 +45,3 @@ class ScopedCwd {
  private:
   std::string saved_;
 };
-
