@@ -4,6 +4,7 @@
 
 #include "support/captured_errors.h"
 #include "support/display_items.h"
+#include "support/temp_dir.h"
 #include "template/template_parser.h"
 
 namespace {
@@ -60,6 +61,17 @@ TEST(ExampleTemplates, DocumentsListsDocumentsUnderTheirJob) {
   ASSERT_EQ(tpl.document_items.size(), 5u);
   EXPECT_EQ(tpl.document_items[0].leading_text, "  ");
   EXPECT_EQ(tpl.header_lines.size(), 2u);
+}
+
+TEST(ExampleTemplates, EndToEndCasesRunTheExamplesAsShipped) {
+  for (const char* name : {"compact", "csv", "documents", "joblog"}) {
+    const std::string example = read_file(kExamples + name + ".tpl");
+    const std::string copy =
+        read_file(std::string(JOBVIEW_SOURCE_DIR) + "/tests/e2e/cases/example_" + name +
+                  "_template/" + name + ".tpl");
+    EXPECT_FALSE(example.empty()) << name;
+    EXPECT_EQ(copy, example) << name;
+  }
 }
 
 }  // namespace
