@@ -21,8 +21,8 @@ Parsed parse(std::vector<std::string> args) {
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   Parsed parsed{false, {}, {}};
-  parsed.proceed = parse_command_line(static_cast<int>(args.size()), argv.data(),
-                                      parsed.settings, parsed.tpl);
+  parsed.proceed =
+      parse_command_line(static_cast<int>(args.size()), argv.data(), parsed.settings, parsed.tpl);
   parsed.settings.logs.clear();  // they point into `args`
   parsed.settings.program_name = "";
   return parsed;

@@ -33,8 +33,7 @@ class JobLogScan : public ::testing::Test {
     return dir_.write(name, content);
   }
 
-  ScanResult scan(const std::vector<std::string>& paths, long start_after = 0,
-                  long max_jobs = -1) {
+  ScanResult scan(const std::vector<std::string>& paths, long start_after = 0, long max_jobs = -1) {
     std::vector<const char*> names;
     for (const std::string& path : paths) names.push_back(path.c_str());
     return scan_job_logs(names, start_after, max_jobs);
@@ -161,16 +160,16 @@ TEST_F(JobLogScan, MaxJobsIsComparedBetweenLogsOnly) {
 }
 
 TEST_F(JobLogScan, LogWithoutRecordsInTheMiddleAddsNothing) {
-  const ScanResult result = scan({log("a", kBanner + "A\n 1\na:1\na:2\n"),
-                                  log("b", kBanner + "B\n 2\n only attributes\n"),
-                                  log("c", kBanner + "C\n 3\nc:1\n")});
+  const ScanResult result =
+      scan({log("a", kBanner + "A\n 1\na:1\na:2\n"),
+            log("b", kBanner + "B\n 2\n only attributes\n"), log("c", kBanner + "C\n 3\nc:1\n")});
   EXPECT_EQ(shown(result), (Lines{"J a:2", "J a:1", "J c:1"}));
   EXPECT_EQ(result.logs_taken, 3u);
 }
 
 TEST_F(JobLogScan, MissingLogEndsTheScanAndKeepsWhatWasIndexed) {
-  const ScanResult result = scan({log("a", kBanner + "A\n 1\na:1\n"), "no-such-log",
-                                  log("c", kBanner + "C\n 3\nc:1\n")});
+  const ScanResult result =
+      scan({log("a", kBanner + "A\n 1\na:1\n"), "no-such-log", log("c", kBanner + "C\n 3\nc:1\n")});
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.logs_taken, 2u);
   EXPECT_EQ(shown(result), (Lines{"J a:1"}));
@@ -193,7 +192,7 @@ TEST_F(JobLogScan, FifoIsNotAJobLog) {
 }
 
 TEST_F(JobLogScan, BinaryFileIsNotAJobLog) {
-  const ScanResult result = scan({log("bin", "\x7f" "ELF\0\0\x01\x02"s)});
+  const ScanResult result = scan({log("bin", "\177ELF\0\0\1\2"s)});
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(messages(), "The file '" + dir_.path() + "/bin' is not a job log.\n");
 }

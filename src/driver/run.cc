@@ -35,9 +35,8 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
   }
   // Sums wrap through unsigned arithmetic: -s and -m take any long.
   const unsigned long start = static_cast<unsigned long>(settings.start_after);
-  const unsigned long count = settings.max_jobs != -1
-                                  ? static_cast<unsigned long>(settings.max_jobs)
-                                  : scan.jobs_indexed;
+  const unsigned long count =
+      settings.max_jobs != -1 ? static_cast<unsigned long>(settings.max_jobs) : scan.jobs_indexed;
   print("%ld %ld %ld\n", static_cast<long>(start + 1), scan.index.begin().entry().log_number,
         static_cast<long>(start + count));
   print("%s\n", scan.stamp.c_str());
