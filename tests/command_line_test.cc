@@ -62,13 +62,6 @@ TEST_F(CommandLine, FillRepeatsTheFirstCharacterAndEmptyFillOmits) {
   EXPECT_FALSE(parse({"jobview", "-M", "", "log"}).tpl.missing_fill.has_value());
 }
 
-TEST_F(CommandLine, FlagsAndTimeFormat) {
-  const Parsed parsed = parse({"jobview", "-R", "-S", "-T", "%H", "log"});
-  EXPECT_TRUE(parsed.settings.raw);
-  EXPECT_TRUE(parsed.settings.stamp);
-  EXPECT_EQ(parsed.tpl.default_time_format, "%H");
-}
-
 TEST_F(CommandLine, EmptyTemplateVariableCountsAsSet) {
   setenv("JLOG_TEMPLATE", "", 1);
   const Parsed parsed = parse({"jobview", "log"});
@@ -87,18 +80,6 @@ TEST_F(CommandLine, LogNamesInOrderAfterOptions) {
   ASSERT_EQ(settings.logs.size(), 2u);
   EXPECT_STREQ(settings.logs[0], "a");
   EXPECT_STREQ(settings.logs[1], "b");
-}
-
-TEST_F(CommandLine, UsageIsDueWithoutLogsOrWithHelp) {
-  EXPECT_FALSE(parse({"jobview"}).proceed);
-  EXPECT_FALSE(parse({"jobview", "-S"}).proceed);
-  EXPECT_FALSE(parse({"jobview", "-h", "log"}).proceed);
-}
-
-TEST_F(CommandLine, OptionsBeforeHelpAreInForce) {
-  const Parsed parsed = parse({"jobview", "-l", "40", "-h", "-l", "50", "log"});
-  EXPECT_FALSE(parsed.proceed);
-  EXPECT_EQ(parsed.settings.display_lines, 40);
 }
 
 }  // namespace
