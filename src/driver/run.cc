@@ -14,6 +14,13 @@
 
 namespace {
 
+// Makes the empty reader context current: nothing written then carries a
+// template's location, and the context of a finished parse is never read.
+void clear_location() {
+  static ReaderContext no_location;
+  set_context(&no_location);
+}
+
 // A named template (-t or JLOG_TEMPLATE) is parsed again even after -t parsed
 // it: that is how -T given after -t reaches the file. A named file that cannot
 // be read never falls back to joblog.tpl or to the built-in display.
@@ -52,10 +59,7 @@ int run(int argc, char** argv) {
     return 0;
   }
   if (!choose_template(settings, tpl)) return 1;
-
-  // From here on no message or output carries a template's location.
-  static ReaderContext no_location;
-  set_context(&no_location);
+  clear_location();
 
   LockHandle lock = 0;
   if (x_create_lock(&lock, "accounting", 0) != 0) {
@@ -76,6 +80,7 @@ int run(int argc, char** argv) {
 
 int finish_output(int status) {
   if (flush_output()) return status;
+  clear_location();  // also when the run ended before the template was settled
   error("Unable to write standard output: %s.\n", std::strerror(output_error()));
   return 1;
 }
