@@ -58,13 +58,15 @@ class LogScanner {
     result_.stamp.assign(first_line.substr(kBanner.size()));
 
     int64_t offset = static_cast<int64_t>(banner.size);
-    LogPiece piece = log->read_piece(offset);
-    result_.index.begin_log(std::move(file), piece.size > 0 ? read_log_number(piece) : 0);
+    const LogPiece number_line = log->read_piece(offset);
+    result_.index.begin_log(std::move(file),
+                            number_line.size > 0 ? read_log_number(number_line) : 0);
 
     // The second line is examined like any other: a bare log number has
     // neither ':' nor '.' and so is indexed as a document record.
     long job_number = 1;  // counts the jobs passed over too
-    while (!piece.at_end) {
+    log->for_each_piece(offset, [&](const LogPiece& piece) {
+      if (piece.at_end) return false;
       if (!piece.begins_with_space()) {
         if (is_job_header(piece)) {
           if (job_number > start_after_) {
@@ -78,8 +80,12 @@ class LogScanner {
         }
       }
       offset += static_cast<int64_t>(piece.size);
-      piece = log->read_piece(offset);
-    }
+      return true;
+    });
+    // The last record ends where the last read began; the display relies on
+    // these ends only while the file keeps the size it has now.
+    result_.index.end_log(offset);
+    log->note_scanned();
   }
 
  private:
