@@ -1,5 +1,112 @@
 #include "driver/command_line.h"
 
-// Placeholder until the command line lands.
-bool parse_command_line(int, char**, RunSettings&, DisplayTemplate&) { return false; }
-void write_usage(const RunSettings&, const DisplayTemplate&) {}
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "template/template_parser.h"
+
+namespace {
+
+const char* base_name(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  return slash != nullptr ? slash + 1 : path;
+}
+
+long read_number(const char* text) { return std::strtol(text, nullptr, 10); }
+
+// The setting is an int; an argument beyond its range keeps the nearest end
+// instead of wrapping into a different number.
+int clamp_to_int(long value) {
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+// The fill repeats the argument's first character as far as any value may reach.
+void set_missing_fill(DisplayTemplate& tpl, const char* argument) {
+  if (*argument == '\0') {
+    tpl.missing_fill.reset();
+  } else {
+    tpl.missing_fill = std::string(254, *argument);
+  }
+}
+
+}  // namespace
+
+bool parse_command_line(int argc, char** argv, RunSettings& settings, DisplayTemplate& tpl) {
+  settings.program_name = base_name(argc > 0 && argv[0] != nullptr ? argv[0] : "jobview");
+  settings.template_name = std::getenv("JLOG_TEMPLATE");
+
+  optind = 0;  // a full restart of getopt, so the command line can be read more than once
+  int option;
+  while ((option = getopt(argc, argv, "hl:m:M:r:Rs:St:T:")) != -1) {
+    switch (option) {
+      case 'l':
+        if (const int lines = clamp_to_int(read_number(optarg)); lines != 0) {
+          settings.display_lines = lines;
+        }
+        break;
+      case 'm':
+        if (const long max_jobs = read_number(optarg); max_jobs != 0) settings.max_jobs = max_jobs;
+        break;
+      case 'M':
+        set_missing_fill(tpl, optarg);
+        break;
+      case 'r':
+        settings.job_count = read_number(optarg);
+        break;
+      case 'R':
+        settings.raw = true;
+        break;
+      case 's':
+        settings.start_after = read_number(optarg);
+        break;
+      case 'S':
+        settings.stamp = true;
+        break;
+      case 't':
+        if (!parse_template(optarg, tpl)) std::exit(1);
+        settings.template_name = optarg;
+        break;
+      case 'T':
+        tpl.default_time_format = optarg;
+        break;
+      default:  // -h, an unknown letter or a missing argument (getopt has said which)
+        return false;
+    }
+  }
+  settings.logs.assign(argv + optind, argv + argc);
+  return !settings.logs.empty();
+}
+
+void write_usage(const RunSettings& settings, const DisplayTemplate& tpl) {
+  std::printf("\nUsage: %s [-l displayLines] [-m maxJobs] [-M fill] \\\n", settings.program_name);
+  std::puts("              [-r jobCnt] [-R] [-S]");
+  std::puts("              [-s startRecord] [-T timeFormat] \\");
+  std::puts("              [-t displayTemplate] job_log ...");
+  std::putchar('\n');
+  std::printf("   -l number of display lines (default %d).\n", settings.display_lines);
+  std::puts("   -M missing fill character (default '?', '' means omit missing field).");
+  std::puts("   -m maximum number of jobs to display.");
+  std::puts("   -R display raw job_log record.");
+  std::puts("   -r repeat display header after 'n' jobs.");
+  std::puts("   -S precede output with unique identification stamp.");
+  std::puts("   -s start-after job record in first job_log (default 0).");
+  std::printf("   -T time format (using strftime notation, default \"%s\").\n",
+              tpl.default_time_format.c_str());
+  std::puts("   -t display template file.");
+  std::putchar('\n');
+  std::puts("  The display template can also be specified by the environment");
+  std::printf("  variable %s (-t option takes precedence over the\n", "JLOG_TEMPLATE");
+  std::puts("  environment variable). If the display template is not mentioned");
+  std::printf("  by either method, an attempt is made to locate '%s'\n", kDefaultTemplateName);
+  std::puts("  in the current directory or the directory mentioned in");
+  std::printf("  the environment variable %s. If all these attempts to\n", "SESSPATH");
+  std::puts("  locate a display template fail, the program will use an");
+  std::puts("  internal default display.");
+  std::putchar('\n');
+}

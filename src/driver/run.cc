@@ -1,5 +1,86 @@
 #include "driver/run.h"
 
-// Placeholder until the run driver lands.
-int run(int, char**) { return 0; }
-int finish_output(int status) { return status; }
+#include <cstdio>
+#include <cstring>
+
+#include "diag/diagnostics.h"
+#include "driver/command_line.h"
+#include "driver/job_log_scan.h"
+#include "driver/output_check.h"
+#include "driver/output_loop.h"
+#include "platform/named_lock.h"
+#include "template/file_lookup.h"
+#include "template/template_parser.h"
+
+namespace {
+
+// Makes the empty reader context current: nothing written then carries a
+// template's location, and the context of a finished parse is never read.
+void clear_location() {
+  static ReaderContext no_location;
+  set_context(&no_location);
+}
+
+// A named template (-t or JLOG_TEMPLATE) is parsed again even after -t parsed
+// it: that is how -T given after -t reaches the file. A named file that cannot
+// be read never falls back to joblog.tpl or to the built-in display.
+bool choose_template(const RunSettings& settings, DisplayTemplate& tpl) {
+  if (settings.template_name != nullptr) return parse_template(settings.template_name, tpl);
+  std::FILE* probe = locate_file(kDefaultTemplateName, "r");
+  if (probe == nullptr) return true;  // the built-in display stays
+  std::fclose(probe);
+  return parse_template(kDefaultTemplateName, tpl);
+}
+
+// The first job shown, the log's number and the last job shown, then the
+// stamp as read (normally with its own line end). Stamps of two logs cannot
+// be told apart, so several logs give a message instead.
+void write_stamp(const RunSettings& settings, const ScanResult& scan) {
+  if (scan.logs_taken > 1) {
+    error("Identification stamp invalid for more than one log.\n");
+    return;
+  }
+  // Sums wrap through unsigned arithmetic: -s and -m take any long.
+  const unsigned long start = static_cast<unsigned long>(settings.start_after);
+  const unsigned long count =
+      settings.max_jobs != -1 ? static_cast<unsigned long>(settings.max_jobs) : scan.jobs_indexed;
+  print("%ld %ld %ld\n", static_cast<long>(start + 1), scan.index.begin().entry().log_number,
+        static_cast<long>(start + count));
+  print("%s\n", scan.stamp.c_str());
+}
+
+}  // namespace
+
+int run(int argc, char** argv) {
+  RunSettings settings;
+  DisplayTemplate& tpl = display_template();
+  if (!parse_command_line(argc, argv, settings, tpl)) {
+    write_usage(settings, tpl);
+    return 0;
+  }
+  if (!choose_template(settings, tpl)) return 1;
+  clear_location();
+
+  LockHandle lock = 0;
+  if (x_create_lock(&lock, "accounting", 0) != 0) {
+    error("Unable to access accounting lock.\n");
+    return 1;
+  }
+  x_lock(lock);
+
+  const ScanResult scan = scan_job_logs(settings.logs, settings.start_after, settings.max_jobs);
+  if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
+  if (scan.ok) show_records(scan.index, settings, tpl);
+  // The display is complete only once it has left the buffer, so that happens under the lock.
+  flush_output();
+
+  x_unlock(lock);
+  return scan.ok ? 0 : 1;
+}
+
+int finish_output(int status) {
+  if (flush_output()) return status;
+  clear_location();  // also when the run ended before the template was settled
+  error("Unable to write standard output: %s.\n", std::strerror(output_error()));
+  return 1;
+}

@@ -1,0 +1,2 @@
+%header
+from joblog.tpl
