@@ -118,3 +118,65 @@ TEST(RecordIndex, EmptyIndexHasNoEntries) {
 }
 
 }  // namespace
+
+namespace {
+
+// The header lines and the last read's offset, found piece by piece.
+std::vector<int64_t> headers_piece_by_piece(LogFile& log, int64_t& last_read) {
+  std::vector<int64_t> headers;
+  int64_t offset = 0;
+  log.for_each_piece(0, [&](const LogPiece& piece) {
+    if (!piece.at_end && !piece.begins_with_space()) headers.push_back(offset);
+    if (!piece.at_end) offset += static_cast<int64_t>(piece.size);
+    return true;
+  });
+  last_read = offset;
+  return headers;
+}
+
+void expect_same_headers(const std::string& content) {
+  TempDir dir;
+  std::FILE* stream = std::fopen(dir.write("log", content).c_str(), "r");
+  LogFile log(stream);
+  int64_t expected_end = 0;
+  const std::vector<int64_t> expected = headers_piece_by_piece(log, expected_end);
+  std::vector<int64_t> found;
+  const int64_t end = log.for_each_header(0, [&](int64_t offset, const LogPiece& piece) {
+    EXPECT_EQ(piece.size, log.read_piece(offset).size);
+    found.push_back(offset);
+  });
+  std::fclose(stream);
+  EXPECT_EQ(end, expected_end);
+  // Raw mode copies whole records only when the scan saw no NUL byte.
+  const size_t nul = content.find('\0');
+  if (nul == std::string::npos) EXPECT_FALSE(log.has_nul());
+  if (nul < static_cast<size_t>(end)) EXPECT_TRUE(log.has_nul());
+  EXPECT_TRUE(found == expected) << found.size() << " headers found, " << expected.size() << " expected";
+}
+
+TEST(LogFileHeaders, EndsOfFileAndLongLines) {
+  const char mixed[] = "a\n \n\tb\n\rc\n\0d\n e";
+  for (const std::string& content :
+       {std::string(), std::string("h\n"), std::string("h"), std::string(254, 'h'),
+        std::string(254, 'h') + "\n", std::string(253, 'h') + "\n" + std::string(508, 'x'),
+        std::string(600, ' ') + "\nx\n", std::string(mixed, sizeof mixed - 1)}) {
+    expect_same_headers(content);
+  }
+}
+
+TEST(LogFileHeaders, RandomLinesAcrossSeveralWindows) {
+  std::string content;
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 8) & 0xffff; };
+  const char firsts[] = {' ', '\t', 'j', 'd', '\r', '\0', '\n', 'x'};
+  while (content.size() < (size_t{9} << 20)) {
+    const size_t length = next() % 16 == 0 ? next() % 1200 : next() % 60;
+    content += firsts[next() % sizeof firsts];
+    content.append(length, static_cast<char>('a' + next() % 26));
+    content += '\n';
+  }
+  content.append(300, 'z');  // a last line longer than a piece, without its newline
+  expect_same_headers(content);
+}
+
+}  // namespace

@@ -65,26 +65,21 @@ class LogScanner {
     // The second line is examined like any other: a bare log number has
     // neither ':' nor '.' and so is indexed as a document record.
     long job_number = 1;  // counts the jobs passed over too
-    log->for_each_piece(offset, [&](const LogPiece& piece) {
-      if (piece.at_end) return false;
-      if (!piece.begins_with_space()) {
-        if (is_job_header(piece)) {
-          if (job_number > start_after_) {
-            result_.index.add(offset, true);
-            ++result_.jobs_indexed;
-          }
-          ++job_number;
-        } else if (job_number > start_after_) {
-          // A document goes with the job after it, so it is kept or passed over with that job.
-          result_.index.add(offset, false);
+    const int64_t scan_end = log->for_each_header(offset, [&](int64_t at, const LogPiece& piece) {
+      if (is_job_header(piece)) {
+        if (job_number > start_after_) {
+          result_.index.add(at, true);
+          ++result_.jobs_indexed;
         }
+        ++job_number;
+      } else if (job_number > start_after_) {
+        // A document goes with the job after it, so it is kept or passed over with that job.
+        result_.index.add(at, false);
       }
-      offset += static_cast<int64_t>(piece.size);
-      return true;
     });
     // The last record ends where the last read began; the display relies on
     // these ends only while the file keeps the size it has now.
-    result_.index.end_log(offset);
+    result_.index.end_log(scan_end);
     log->note_scanned();
   }
 

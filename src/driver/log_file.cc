@@ -7,6 +7,10 @@
 #include <cerrno>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr size_t kWindowSize = size_t{4} << 20;
@@ -26,7 +30,7 @@ Window shared_window;  // constant-initialised: no guard on the hot path
 Window& window() { return shared_window; }
 
 void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
-  if (!w.bytes) w.bytes = std::make_unique<char[]>(kWindowSize);
+  if (!w.bytes) w.bytes.reset(new char[kWindowSize]);  // no need to clear it
   w.owner = owner;
   w.start = start;
   w.size = 0;
@@ -69,6 +73,43 @@ const char* LogFile::bytes_at(int64_t offset, size_t& available) {
   available = static_cast<size_t>(w.start + static_cast<int64_t>(w.size) - offset);
   return w.bytes.get() + (offset - w.start);
 }
+
+const char* LogFile::window_from(int64_t offset, size_t& available, bool& at_end) {
+  Window& w = window();
+  if (!(w.owner == this && w.start == offset)) fill(w, this, fd_, offset);
+  available = w.size;
+  at_end = w.reaches_end;
+  return w.bytes.get();
+}
+
+namespace log_file_detail {
+
+void LineEnds::load() {
+  mask_ = 0;
+#if defined(__SSE2__)
+  if (end_ - block_ >= 64) {
+    const __m128i newline = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    int nul = 0;
+    for (int i = 0; i < 4; ++i) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block_ + 16 * i));
+      mask_ |= static_cast<uint64_t>(static_cast<uint16_t>(
+                   _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newline))))
+               << (16 * i);
+      nul |= _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero));
+    }
+    nul_ = nul_ || nul != 0;
+    return;
+  }
+#endif
+  const ptrdiff_t count = end_ - block_ < 64 ? end_ - block_ : 64;
+  for (ptrdiff_t i = 0; i < count; ++i) {
+    if (block_[i] == '\n') mask_ |= uint64_t{1} << i;
+    nul_ = nul_ || block_[i] == '\0';
+  }
+}
+
+}  // namespace log_file_detail
 
 LogPiece LogFile::read_piece(int64_t offset) {
   LogPiece piece;

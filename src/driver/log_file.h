@@ -50,6 +50,14 @@ class LogFile {
   template <typename Visit>
   void for_each_piece(int64_t offset, Visit&& visit);
 
+  // The scan's loop: hands `visit(offset, piece)` every piece from `offset` on
+  // that does not begin with white space (a record header line), as
+  // for_each_piece would find them, and returns the offset of the last read,
+  // the one that met the end of the file. Only the line ends are looked for,
+  // many bytes at a time, since most lines are attribute lines.
+  template <typename Visit>
+  int64_t for_each_header(int64_t offset, Visit&& visit);
+
   // The bytes from `from` up to `to`, handed to `visit(data, size)` in the
   // window's chunks; fewer when the file has become shorter.
   template <typename Visit>
@@ -59,6 +67,8 @@ class LogFile {
   // by the scan hold for the display only while the file keeps that size.
   void note_scanned();
   bool unchanged_since_scan();
+  // Whether the bytes read by for_each_header held a NUL byte.
+  bool has_nul() const { return has_nul_; }
 
   std::FILE* stream() const { return stream_; }
 
@@ -66,12 +76,81 @@ class LogFile {
   // The bytes of the window from `offset` on when at least a whole piece (or
   // the rest of the file) is there; loads the window otherwise.
   const char* bytes_at(int64_t offset, size_t& available);
+  // A window that starts at `offset`; `at_end` tells whether it reaches the end of the file.
+  const char* window_from(int64_t offset, size_t& available, bool& at_end);
 
   std::FILE* stream_;
   int fd_;
   int64_t scanned_size_ = -1;
+  bool has_nul_ = false;  // a NUL byte was met by for_each_header
   enum class Check { kNotYet, kUnchanged, kChanged } check_ = Check::kNotYet;
 };
+
+namespace log_file_detail {
+
+// The newlines of a stretch of bytes, in order, found 64 bytes at a time
+// (with the processor's vector compares where it has them); notes NUL bytes
+// on the way.
+class LineEnds {
+ public:
+  LineEnds(const char* begin, const char* end) : block_(begin), end_(end) { load(); }
+
+  // The next newline, or the end of the stretch when there is none.
+  const char* next() {
+    while (mask_ == 0) {
+      block_ += 64;
+      if (block_ >= end_) return end_;
+      load();
+    }
+    const char* found = block_ + __builtin_ctzll(mask_);
+    mask_ &= mask_ - 1;
+    return found;
+  }
+  bool saw_nul() const { return nul_; }
+
+ private:
+  void load();  // the masks of the block at block_
+  const char* block_;
+  const char* end_;
+  uint64_t mask_ = 0;
+  bool nul_ = false;
+};
+
+}  // namespace log_file_detail
+
+template <typename Visit>
+int64_t LogFile::for_each_header(int64_t offset, Visit&& visit) {
+  for (;;) {
+    size_t available;
+    bool at_end;
+    const char* const base = window_from(offset, available, at_end);
+    const char* const end = base + available;
+    const char* piece = base;  // where the next read would begin
+    log_file_detail::LineEnds line_ends(base, end);
+    auto full_pieces_before = [&](const char* limit) {
+      while (static_cast<size_t>(limit - piece) >= kLogPieceMax) {
+        if (!is_c_space(*piece)) visit(offset + (piece - base), LogPiece{piece, kLogPieceMax, false});
+        piece += kLogPieceMax;
+      }
+    };
+    for (;;) {
+      const char* const newline = line_ends.next();
+      if (newline == end) {
+        full_pieces_before(end);
+        has_nul_ = has_nul_ || line_ends.saw_nul();
+        if (at_end) return offset + (piece - base);  // the read that meets the end
+        break;  // the line goes on past the window
+      }
+      full_pieces_before(newline);
+      if (!is_c_space(*piece)) {
+        visit(offset + (piece - base),
+              LogPiece{piece, static_cast<size_t>(newline - piece) + 1, false});
+      }
+      piece = newline + 1;
+    }
+    offset += piece - base;
+  }
+}
 
 template <typename Visit>
 void LogFile::for_each_chunk(int64_t from, int64_t to, Visit&& visit) {

@@ -76,9 +76,11 @@ struct RecordRenderer::Impl {
     // unless a NUL byte asks for the line by line reading below.
     if (end >= offset && log.unchanged_since_scan()) {
       bool has_nul = false;
-      log.for_each_chunk(offset, end, [&](const char* data, size_t size) {
-        has_nul = has_nul || std::memchr(data, '\0', size) != nullptr;
-      });
+      if (log.has_nul()) {
+        log.for_each_chunk(offset, end, [&](const char* data, size_t size) {
+          has_nul = has_nul || std::memchr(data, '\0', size) != nullptr;
+        });
+      }
       if (!has_nul) {
         log.for_each_chunk(offset, end, [&](const char* data, size_t size) {
           out.append(std::string_view(data, size));
