@@ -149,8 +149,12 @@ void expect_same_headers(const std::string& content) {
   EXPECT_EQ(end, expected_end);
   // Raw mode copies whole records only when the scan saw no NUL byte.
   const size_t nul = content.find('\0');
-  if (nul == std::string::npos) EXPECT_FALSE(log.has_nul());
-  if (nul < static_cast<size_t>(end)) EXPECT_TRUE(log.has_nul());
+  if (nul == std::string::npos) {
+    EXPECT_FALSE(log.has_nul());
+  }
+  if (nul < static_cast<size_t>(end)) {
+    EXPECT_TRUE(log.has_nul());
+  }
   EXPECT_TRUE(found == expected) << found.size() << " headers found, " << expected.size() << " expected";
 }
 
