@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "driver/record_index.h"
@@ -134,10 +135,35 @@ std::vector<int64_t> headers_piece_by_piece(LogFile& log, int64_t& last_read) {
   return headers;
 }
 
+// Every piece as the C library's line reading gives it: offset, size, end met.
+std::vector<std::tuple<int64_t, size_t, bool>> pieces_by_fgets(std::FILE* stream) {
+  std::vector<std::tuple<int64_t, size_t, bool>> pieces;
+  std::rewind(stream);
+  char line[kLogPieceMax + 1];
+  for (;;) {
+    const int64_t offset = std::ftell(stream);
+    if (std::fgets(line, sizeof line, stream) == nullptr) {
+      pieces.emplace_back(offset, 0, true);
+      return pieces;
+    }
+    const size_t size = static_cast<size_t>(std::ftell(stream) - offset);
+    pieces.emplace_back(offset, size, std::feof(stream) != 0);
+    if (std::feof(stream)) return pieces;
+  }
+}
+
 void expect_same_headers(const std::string& content) {
   TempDir dir;
   std::FILE* stream = std::fopen(dir.write("log", content).c_str(), "r");
   LogFile log(stream);
+  std::vector<std::tuple<int64_t, size_t, bool>> pieces;
+  int64_t at = 0;
+  log.for_each_piece(0, [&](const LogPiece& piece) {
+    pieces.emplace_back(at, piece.size, piece.at_end);
+    at += static_cast<int64_t>(piece.size);
+    return true;
+  });
+  EXPECT_TRUE(pieces == pieces_by_fgets(stream)) << "pieces differ from fgets";
   int64_t expected_end = 0;
   const std::vector<int64_t> expected = headers_piece_by_piece(log, expected_end);
   std::vector<int64_t> found;

@@ -57,6 +57,11 @@ LogFile::~LogFile() {
 }
 
 const char* LogFile::bytes_at(int64_t offset, size_t& available) {
+  bool at_end;
+  return bytes_at(offset, available, at_end);
+}
+
+const char* LogFile::bytes_at(int64_t offset, size_t& available, bool& at_end) {
   Window& w = window();
   const int64_t end = w.start + static_cast<int64_t>(w.size);
   const bool covered = w.owner == this && offset >= w.start &&
@@ -71,6 +76,7 @@ const char* LogFile::bytes_at(int64_t offset, size_t& available) {
     fill(w, this, fd_, start);
   }
   available = static_cast<size_t>(w.start + static_cast<int64_t>(w.size) - offset);
+  at_end = w.reaches_end;
   return w.bytes.get() + (offset - w.start);
 }
 

@@ -76,6 +76,7 @@ class LogFile {
   // The bytes of the window from `offset` on when at least a whole piece (or
   // the rest of the file) is there; loads the window otherwise.
   const char* bytes_at(int64_t offset, size_t& available);
+  const char* bytes_at(int64_t offset, size_t& available, bool& at_end);
   // A window that starts at `offset`; `at_end` tells whether it reaches the end of the file.
   const char* window_from(int64_t offset, size_t& available, bool& at_end);
 
@@ -153,6 +154,33 @@ int64_t LogFile::for_each_header(int64_t offset, Visit&& visit) {
 }
 
 template <typename Visit>
+void LogFile::for_each_piece(int64_t offset, Visit&& visit) {
+  for (;;) {
+    size_t available;
+    bool at_end;
+    const char* const base = bytes_at(offset, available, at_end);
+    const char* const end = base + available;
+    const char* piece = base;
+    log_file_detail::LineEnds line_ends(base, end);
+    for (;;) {
+      const char* const newline = line_ends.next();
+      while (static_cast<size_t>(newline - piece) >= kLogPieceMax) {
+        if (!visit(LogPiece{piece, kLogPieceMax, false})) return;
+        piece += kLogPieceMax;
+      }
+      if (newline == end) {
+        if (!at_end) break;  // the line goes on past the window
+        visit(LogPiece{piece, static_cast<size_t>(end - piece), true});
+        return;
+      }
+      if (!visit(LogPiece{piece, static_cast<size_t>(newline - piece) + 1, false})) return;
+      piece = newline + 1;
+    }
+    offset += piece - base;
+  }
+}
+
+template <typename Visit>
 void LogFile::for_each_chunk(int64_t from, int64_t to, Visit&& visit) {
   while (from < to) {
     size_t available;
@@ -163,31 +191,5 @@ void LogFile::for_each_chunk(int64_t from, int64_t to, Visit&& visit) {
                             : static_cast<size_t>(to - from);
     visit(p, size);
     from += static_cast<int64_t>(size);
-  }
-}
-
-template <typename Visit>
-void LogFile::for_each_piece(int64_t offset, Visit&& visit) {
-  for (;;) {
-    size_t available;
-    const char* p = bytes_at(offset, available);
-    const char* const window_end = p + available;
-    // Within the window every piece is found without going back to it, as
-    // long as a whole piece fits before the window's end.
-    do {
-      const size_t rest = static_cast<size_t>(window_end - p);
-      const size_t limit = rest < kLogPieceMax ? rest : kLogPieceMax;
-      LogPiece piece;
-      piece.data = p;
-      if (const void* newline = std::memchr(p, '\n', limit)) {
-        piece.size = static_cast<size_t>(static_cast<const char*>(newline) - p) + 1;
-      } else {
-        piece.size = limit;
-        piece.at_end = limit < kLogPieceMax;
-      }
-      if (!visit(piece) || piece.at_end) return;
-      p += piece.size;
-      offset += static_cast<int64_t>(piece.size);
-    } while (static_cast<size_t>(window_end - p) >= kLogPieceMax);
   }
 }
