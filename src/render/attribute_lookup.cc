@@ -73,6 +73,8 @@ void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted) {
   lines_.clear();
   values_.clear();
   bool in_body = false;
+  // A log in which the scan met no NUL byte needs no search for one in each line.
+  const bool nul_free = !log.has_nul() && log.unchanged_since_scan();
   log.for_each_piece(offset, [&](const LogPiece& piece) {
     if (!in_body) {  // the record header line
       header_.assign(clean_value(piece.text()));
@@ -80,7 +82,8 @@ void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted) {
       return wanted.size() > 0;
     }
     if (piece.at_end || !piece.begins_with_space()) return false;
-    const std::string_view text = piece.text();
+    const std::string_view text =
+        nul_free ? std::string_view(piece.data, piece.size) : piece.text();
     std::string_view name;
     if (!attribute_name(text, name)) return true;
     const int id = wanted.find(name);
