@@ -3,7 +3,8 @@
 # `jobview` runs the program under test), the input files it names, and the
 # exact expected `stdout`, `stderr` and `status` (missing files: empty, 0).
 # The case runs in a scratch copy of its directory, with TZ=UTC, its own lock
-# directory and no template variables, so it sees nothing of the caller.
+# directory and no template variables, so it sees nothing of the caller; the
+# project's examples/ directory is $EXAMPLES.
 set -u
 binary=$1
 case_dir=$2
@@ -13,9 +14,10 @@ trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
 cp -R "$case_dir/." "$work/"
 mkdir -p "$work/.lock"
 
-jobview() { (exec -a jobview "$binary" "$@"); }
-export -f jobview 2>/dev/null || true
+# Cases may use the project's examples through $EXAMPLES.
 export JOBVIEW_BINARY=$binary
+export EXAMPLES
+EXAMPLES=$(cd "$(dirname "$0")/../../examples" && pwd)
 
 cd "$work"
 status=0
