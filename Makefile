@@ -19,3 +19,35 @@ test: build
 
 clean:
 	rm -rf $(BUILD)
+
+# --- Install, Debian package and device builds -------------------------------
+# `make install PREFIX=/usr DESTDIR=/tmp/root`, `make package` (a .deb in
+# $(BUILD)/), `make cross-test` (static armhf binary, end-to-end suite under
+# qemu-user; CROSS_ARCH=aarch64 for the 64-bit devices).
+PREFIX ?= /usr/local
+DESTDIR ?=
+CROSS_ARCH ?= armhf
+CROSS_BUILD ?= build-$(CROSS_ARCH)
+
+.PHONY: install install-strip package cross-build cross-test size
+
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+install-strip: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
+
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+cross-build:
+	cmake -S . -B $(CROSS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchains/$(CROSS_ARCH).cmake \
+	  -DJOBVIEW_STATIC=ON -DJOBVIEW_TESTS=OFF -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake --build $(CROSS_BUILD) -j $(JOBS)
+
+cross-test: cross-build
+	bash tests/ecosystem/cross_test.sh $(CROSS_ARCH) $(CROSS_BUILD)/jobview
+
+# Stripped sizes of the native binary and, when it has been built, the device one.
+size: build
+	bash tests/ecosystem/size.sh $(BUILD)/jobview $(wildcard $(CROSS_BUILD)/jobview)
