@@ -5,6 +5,7 @@
 # as the binary of the build tree.
 # Usage: install_test.sh CMAKE BUILD_DIR SOURCE_DIR BUILT_BINARY
 set -u
+shopt -s nullglob
 cmake=$1 build=$2 source=$3 built=$4
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT

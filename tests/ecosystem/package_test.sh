@@ -5,6 +5,7 @@
 # binary extracted from it runs. Exit 77 (skip) without dpkg-dev.
 # Usage: package_test.sh CPACK BUILD_DIR VERSION SOURCE_DIR
 set -u
+shopt -s nullglob
 cpack=$1 build=$2 version=$3 source=$4
 for tool in dpkg-deb dpkg-shlibdeps readelf; do
   command -v $tool >/dev/null || { echo "$tool not installed (dpkg-dev, binutils)"; exit 77; }
