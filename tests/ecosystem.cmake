@@ -5,7 +5,7 @@ set(ECOSYSTEM_DIR ${CMAKE_CURRENT_SOURCE_DIR}/ecosystem)
 
 add_test(NAME ecosystem.manpage
          COMMAND bash ${ECOSYSTEM_DIR}/manpage_test.sh ${PROJECT_SOURCE_DIR}/doc/jobview.1
-                 ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cases/manual_template_example)
+                 ${CMAKE_CURRENT_SOURCE_DIR}/e2e/cases/manual_template_example ${PROJECT_SOURCE_DIR}/src)
 
 add_test(NAME ecosystem.install
          COMMAND bash ${ECOSYSTEM_DIR}/install_test.sh ${CMAKE_COMMAND} ${PROJECT_BINARY_DIR}

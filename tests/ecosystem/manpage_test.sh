@@ -3,11 +3,14 @@
 # also through man(1) when it is installed, and has every section a user looks
 # for. Its full template example is an end-to-end case (EXAMPLE_CASE): the
 # manual shows the case's template, log and output exactly, so the two cannot
-# drift apart. Exit 77 (skip) when groff is not installed.
-# Usage: manpage_test.sh PAGE [EXAMPLE_CASE]
+# drift apart. Every message that the program's code passes to error() is
+# listed under DIAGNOSTICS (SOURCE_DIR), so a new message cannot go unexplained.
+# Exit 77 (skip) when groff is not installed.
+# Usage: manpage_test.sh PAGE [EXAMPLE_CASE [SOURCE_DIR]]
 set -u
 page=$1
 example_case=${2:-}
+source_dir=${3:-}
 command -v groff >/dev/null || { echo "groff not installed"; exit 77; }
 export LC_ALL=C
 
@@ -39,5 +42,18 @@ if [[ -n $example_case ]]; then
     block=$(sed 's/^./              &/' "$example_case/$file")
     [[ $text == *"$block"* ]] || { echo "the manual does not show $example_case/$file as it is"; failed=1; }
   done
+fi
+
+if [[ -n $source_dir ]]; then
+  # Wide lines, so that no message is broken; a conversion stands for any text.
+  wide=$(groff -man -Tascii -rLL=250n -P-c -P-b -P-u "$page" 2>/dev/null | sed -n '/^DIAGNOSTICS$/,/^EXAMPLES$/p')
+  count=0
+  while IFS= read -r message; do
+    count=$((count + 1))
+    pattern=$(sed -E 's/\\n$//; s/[][\\.^$*+?(){}|]/\\&/g; s/%4?d/.*/g; s/%s/.+/g; s/%c/./g' <<<"$message")
+    grep -Eq "^ *$pattern\$" <<<"$wide" || { echo "not under DIAGNOSTICS: $message"; failed=1; }
+  done < <(grep -rhPzo '\berror\(\s*"(?:[^"\\]|\\.)*"' "$source_dir" --include='*.cc' | tr '\0' '\n' |
+           sed -E 's/^error\(\s*"//; s/"$//' | sort -u)
+  ((count > 0)) || { echo "no message found in $source_dir"; failed=1; }
 fi
 exit $failed
