@@ -2,7 +2,7 @@
 # CPack. Its run-time dependencies are computed from the binary itself by
 # dpkg-shlibdeps (dpkg-dev), so they follow whatever the build links.
 
-set(JOBVIEW_MAINTAINER "jobview maintainers <jobview@localhost>"
+set(JOBVIEW_MAINTAINER "jobview maintainers <jobview@example.org>"
     CACHE STRING "Maintainer field of the Debian package")
 
 set(CPACK_GENERATOR DEB)
@@ -36,5 +36,17 @@ endif()
 if(CMAKE_CROSSCOMPILING AND JOBVIEW_DEBIAN_ARCH)
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${JOBVIEW_DEBIAN_ARCH})
 endif()
+
+# Debian wants a changelog beside every package's documentation; this one
+# names the release. Its date honours SOURCE_DATE_EPOCH, for reproducible builds.
+string(TIMESTAMP JOBVIEW_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)
+add_custom_command(
+  OUTPUT ${PROJECT_BINARY_DIR}/changelog.gz
+  COMMAND gzip -9 -n -c ${PROJECT_BINARY_DIR}/changelog > ${PROJECT_BINARY_DIR}/changelog.gz
+  DEPENDS ${PROJECT_BINARY_DIR}/changelog
+  VERBATIM)
+add_custom_target(jobview_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 include(CPack)
