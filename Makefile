@@ -21,10 +21,11 @@ clean:
 	rm -rf $(BUILD)
 
 # --- Install, Debian package and device builds -------------------------------
-# `make install PREFIX=/usr DESTDIR=/tmp/root`, `make package` (a .deb in
+# `make install PREFIX=/usr DESTDIR=/tmp/root` (without PREFIX: the configured
+# CMAKE_INSTALL_PREFIX, /usr/local by default), `make package` (a .deb in
 # $(BUILD)/), `make cross-test` (static armhf binary, end-to-end suite under
 # qemu-user; CROSS_ARCH=aarch64 for the 64-bit devices).
-PREFIX ?= /usr/local
+PREFIX ?=
 DESTDIR ?=
 CROSS_ARCH ?= armhf
 CROSS_BUILD ?= build-$(CROSS_ARCH)
@@ -32,10 +33,10 @@ CROSS_BUILD ?= build-$(CROSS_ARCH)
 .PHONY: install install-strip package cross-build cross-test size
 
 install: build
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
 
 install-strip: build
-	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)") --strip
 
 package: build
 	cd $(BUILD) && cpack -G DEB
