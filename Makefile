@@ -30,7 +30,7 @@ DESTDIR ?=
 CROSS_ARCH ?= armhf
 CROSS_BUILD ?= build-$(CROSS_ARCH)
 
-.PHONY: install install-strip package cross-build cross-test size
+.PHONY: install install-strip package cross-build cross-test cross-package size
 
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) $(if $(PREFIX),--prefix "$(PREFIX)")
@@ -48,6 +48,10 @@ cross-build:
 
 cross-test: cross-build
 	bash tests/ecosystem/cross_test.sh $(CROSS_ARCH) $(CROSS_BUILD)/jobview
+
+# A .deb for the devices (architecture armhf or arm64, no dependencies).
+cross-package: cross-build
+	cd $(CROSS_BUILD) && cpack -G DEB
 
 # Stripped sizes of the native binary and, when it has been built, the device one.
 size: build
