@@ -25,6 +25,13 @@ if command -v man >/dev/null; then
     echo "man warnings:"; echo "$warnings"; failed=1
   fi
 fi
+# mandoc, where a packager has it, is stricter about portable macros.
+if command -v mandoc >/dev/null; then
+  warnings=$(mandoc -Tlint -Wwarning "$page" 2>&1)
+  if [[ -n $warnings ]]; then
+    echo "mandoc warnings:"; echo "$warnings"; failed=1
+  fi
+fi
 
 text=$(groff -man -Tascii -P-c -P-b -P-u "$page" 2>/dev/null)
 for section in NAME SYNOPSIS DESCRIPTION OPTIONS ENVIRONMENT FILES "JOB LOG FORMAT" \
