@@ -1,7 +1,8 @@
 ! csv.tpl: comma-separated export with a header line, for spreadsheets.
-!   jobview -t examples/csv.tpl -M NA examples/sample.log > jobs.csv
+!   jobview -t examples/csv.tpl examples/sample.log > jobs.csv
 ! An empty field {} prints the whole value, neither padded nor cut. A missing
-! attribute prints the fill, 26 question marks unless -M gives another text;
+! attribute prints the fill, 26 question marks (-M x makes it 254 x's; -M ''
+! would leave out the field with its comma and shift the columns);
 ! the job name is quoted since it may hold commas (a double quote in a name
 ! is not doubled).
 %header
