@@ -122,16 +122,13 @@ std::string LogGenerator::words(size_t min_length, size_t max_length) {
 }
 
 std::string LogGenerator::job_name() {
-  std::string name;
-  if (shape_.long_lines && chance(25)) {
-    name = words(240, 700);
-  } else if (chance(15)) {
-    name = words(90, 190);  // long, but within one read of a line
-  } else {
-    name = words(4, 40);
-  }
+  if (shape_.long_lines && chance(25)) return words(240, 700);
+  std::string name = chance(15) ? words(90, 190) : words(4, 40);
   if (chance(10)) name = "\"" + name.substr(0, name.size() / 2) + "\" " + name;
   if (chance(5)) name += ".pdf";
+  // Long, but the whole line still within one read.
+  if (name.size() > 200) name.resize(200);
+  if (name.back() == ' ') name.back() = 'x';
   return name;
 }
 
