@@ -1,9 +1,10 @@
-# Thin wrapper around CMake: `make run` shows the sample log, `make test` runs every test.
+# Thin wrapper around CMake: `make run` shows the sample log, `make test` runs every test,
+# `make bench` measures the display on large generated logs (BENCH_SIZES=10M for a quick run).
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test clean
+.PHONY: all build run test bench clean
 
 all: build
 
@@ -16,6 +17,10 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Release build in its own directory; logs outside the repository (BENCH_DIR).
+bench:
+	bench/run.sh
 
 clean:
 	rm -rf $(BUILD)

@@ -31,9 +31,14 @@ NR == 1 {
     next
 }
 
-# An attribute line: it begins with white space (an empty line begins with its newline).
-$0 == "" || /^[ \t\v\f\r]/ {
-    if (in_job) attribute($0)
+# An attribute line: it begins with white space (an empty line begins with its
+# newline). Its name is the first field (awk's default fields end at a space,
+# tab or newline, as jobview's names do). Only the first line of an attribute
+# counts; the value follows the one blank that ends the name, then any spaces
+# and '=', and loses its quotes.
+/^[ \t\v\f\r]/ || $0 == "" {
+    if (in_job && ($1 in wanted) && !($1 in value))
+        value[$1] = unquote(substr($0, index($0, $1) + length($1) + 1), 1)
     next
 }
 
@@ -55,23 +60,6 @@ END {
     printf "%s", " Ident Status                           ProcTime   Size    Copy    Completed"
     printf "%s", rule
     for (i = jobs; i >= 1; i--) printf "%s", shown[i]
-}
-
-# Only the first line of an attribute counts; the value follows the one
-# blank that ends the name, then any spaces and '=', and loses its quotes.
-function attribute(line,    rest, name, v) {
-    match(line, /^[ \t]*/)
-    rest = substr(line, RLENGTH + 1)
-    if (rest == "") return
-    if (match(rest, /[ \t]/)) {
-        name = substr(rest, 1, RSTART - 1)
-        v = substr(rest, RSTART + 1)
-    } else {
-        name = rest
-        v = ""
-    }
-    if (!(name in wanted) || (name in value)) return
-    value[name] = unquote(v, 1)
 }
 
 function unquote(v, skip_equals,    first, last) {
