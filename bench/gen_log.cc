@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
       output = argv[++i];
     } else if (arg == "-c" && has_value) {
       counts_file = argv[++i];
-    } else if (arg.size() > 1 && arg[0] == '-' && arg.find_first_not_of("LBCFNTO", 1) == std::string::npos) {
+    } else if (arg.size() > 1 && arg[0] == '-' &&
+               arg.find_first_not_of("LBCFNTO", 1) == std::string::npos) {
       for (char c : arg.substr(1)) {
         if (c == 'L') shape.long_lines = true;
         if (c == 'B') shape.blank_lines = true;
@@ -99,8 +100,9 @@ int main(int argc, char** argv) {
       return 1;
     }
     const LogCounts& c = generator.counts();
-    std::fprintf(counts, "bytes %" PRIu64 "\njobs %" PRIu64 "\ndocuments %" PRIu64 "\nrecords %" PRIu64 "\n",
-                 c.bytes, c.jobs, c.documents, c.header_lines);
+    std::fprintf(
+        counts, "bytes %" PRIu64 "\njobs %" PRIu64 "\ndocuments %" PRIu64 "\nrecords %" PRIu64 "\n",
+        c.bytes, c.jobs, c.documents, c.header_lines);
     std::fclose(counts);
   }
   return 0;

@@ -8,18 +8,23 @@
 namespace {
 
 const char* const kWords[] = {
-    "quarterly", "report", "draft",   "final",  "invoice", "minutes", "board",   "meeting",
-    "scan",      "copy",   "budget",  "2026",   "v2",      "signed",  "contract", "notes",
-    "slides",    "label",  "poster",  "A3",     "review",  "archive", "batch",   "payroll",
-    "summary",   "plan",   "roadmap", "letter", "form",    "scan0042", "photo",  "chart"};
-const char* const kUsers[] = {"guest",  "jdoe",   "asmith", "operator", "admin",
-                              "m.keller", "print-service", "r.ortiz", "lwong", "svc-scan"};
+    "quarterly", "report", "draft",   "final",  "invoice", "minutes",  "board",    "meeting",
+    "scan",      "copy",   "budget",  "2026",   "v2",      "signed",   "contract", "notes",
+    "slides",    "label",  "poster",  "A3",     "review",  "archive",  "batch",    "payroll",
+    "summary",   "plan",   "roadmap", "letter", "form",    "scan0042", "photo",    "chart"};
+const char* const kUsers[] = {"guest",    "jdoe",          "asmith",  "operator", "admin",
+                              "m.keller", "print-service", "r.ortiz", "lwong",    "svc-scan"};
 const char* const kJobTypes[] = {"print", "copy", "scan", "fax-in", "fax-out", "report"};
-const char* const kReasons[] = {"job-completed-successfully", "job-printing",
-                                "media-empty-error",          "job-canceled-by-user",
-                                "processing-to-stop-point",   "queued-in-device",
-                                "job-incoming",               "printer-stopped-partly",
-                                "toner-low-warning",          "job-data-insufficient"};
+const char* const kReasons[] = {"job-completed-successfully",
+                                "job-printing",
+                                "media-empty-error",
+                                "job-canceled-by-user",
+                                "processing-to-stop-point",
+                                "queued-in-device",
+                                "job-incoming",
+                                "printer-stopped-partly",
+                                "toner-low-warning",
+                                "job-data-insufficient"};
 const char* const kFormats[] = {"application/pdf", "application/postscript", "image/pwg-raster",
                                 "image/jpeg", "text/plain"};
 
@@ -152,12 +157,24 @@ void LogGenerator::attribute(std::string& body, const char* name, const std::str
     line = std::string(indent) + name;
   } else {
     switch (below(6)) {
-      case 0: line = std::string(indent) + name + " = \"" + value + "\""; break;
-      case 1: line = std::string(indent) + name + " = " + value; break;
-      case 2: line = std::string(indent) + name + " " + value; break;
-      case 3: line = std::string(indent) + name + " \"" + value + "\""; break;
-      case 4: line = std::string(indent) + name + "\t" + value; break;
-      default: line = std::string(indent) + name + " == " + value; break;
+      case 0:
+        line = std::string(indent) + name + " = \"" + value + "\"";
+        break;
+      case 1:
+        line = std::string(indent) + name + " = " + value;
+        break;
+      case 2:
+        line = std::string(indent) + name + " " + value;
+        break;
+      case 3:
+        line = std::string(indent) + name + " \"" + value + "\"";
+        break;
+      case 4:
+        line = std::string(indent) + name + "\t" + value;
+        break;
+      default:
+        line = std::string(indent) + name + " == " + value;
+        break;
     }
   }
   if (shape_.nul_bytes && chance(3)) line.insert(1 + below(line.size()), 1, '\0');
@@ -212,7 +229,8 @@ void LogGenerator::document(std::string& out, uint64_t document_number) {
   for (const auto& a : attrs) {
     if (!chance(4)) attribute(body, a.first, a.second);
   }
-  std::string header = "jobs:" + std::to_string(job_number_ + 1) + "." + std::to_string(document_number);
+  std::string header =
+      "jobs:" + std::to_string(job_number_ + 1) + "." + std::to_string(document_number);
   if (shape_.nul_bytes && chance(2)) header.insert(below(header.size()), 1, '\0');
   finish_record(out, header, body);
 }
@@ -245,7 +263,8 @@ void LogGenerator::job(std::string& out) {
       {"job-state", chance(85) ? "completed" : "aborted"},
   };
   const uint64_t reasons = 1 + below(4);
-  for (uint64_t r = 0; r < reasons; ++r) attrs.push_back({"job-state-reasons", pick(kReasons, random())});
+  for (uint64_t r = 0; r < reasons; ++r)
+    attrs.push_back({"job-state-reasons", pick(kReasons, random())});
   const size_t extra = below(9);
   for (size_t i = 0; i < extra; ++i) {
     attrs.push_back({chance(50) ? "job-message" : "job-printer-state-message", words(8, 60)});
@@ -262,9 +281,10 @@ void LogGenerator::job(std::string& out) {
       // Near misses: no blank before '=', a longer name, another case, a
       // vertical tab that the token keeps.
       const std::string name = a.first;
-      const std::string odd[] = {"  " + name + "=" + a.second, "  " + name + "s " + a.second,
-                                 "\t" + std::string(1, static_cast<char>(name[0] - 32)) + name.substr(1) + " x",
-                                 "\v" + name + " odd"};
+      const std::string odd[] = {
+          "  " + name + "=" + a.second, "  " + name + "s " + a.second,
+          "\t" + std::string(1, static_cast<char>(name[0] - 32)) + name.substr(1) + " x",
+          "\v" + name + " odd"};
       body += odd[below(4)];
       line_end(body);
     }

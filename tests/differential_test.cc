@@ -21,45 +21,52 @@ namespace {
 // widths that only the C library knows how to read.
 std::string every_kind_template() {
   return "! every kind of value\n"
-    "%header\n"
-    "Ident|Job|Owner 100% sure\n"
-    "\\n\n"
-    "%job\n"
-    "$job-identifier \"$/#\"\n"
-    "job-identifier\n"
-    "$job-identifier \"\"\n"
-    "$job-identifier \"job # of $, #$#\"\n"
-    "+job-identifier\n"
-    "user-name\n"
-    "+job-state-reasons\n"
-    "*submission-time \"%Y-%m-%d %H:%M:%S\"\n"
-    "*completion-time\n"
-    "+job-message\n"
-    "job-name\n"
-    "*job-printer-state-message \"" + std::string(300, 'x') + "%Y\"\n"
-    "number-of-documents\n"
-    "job-account-id\n"
-    "no-such-attribute\n"
-    "+no-such-repeated\n"
-    "*no-such-time \"%d.%m.%Y\"\n"
-    "$user-name \"#\"\n"
-    "%layout\n"
-    "{-12}|{}|{.0}|{--20}|{3.1}[{-10.10}]\n"
-    " reasons:{-30.30};\n"
-    "  sub {20} done {0-18} msg<{.12}>\n"
-    "  name={" + std::string(260, '0') + "7}| long={8}\n"
-    "  docs {00003} acct {-.3} none {4.2} rep {5} when {12} who {-.4}\n"
-    "%document\n"
-    "job-identifier\n"
-    "$job-identifier \"#\"\n"
-    "document-name\n"
-    "*time-at-completed \"%H:%M\"\n"
-    "+document-message\n"
-    "missing-in-documents\n"
-    "%layout\n"
-    "  doc {8}:{-3} {-20.20}| {12}<{-40}>{6.6}\n"
-    "%trailer\n"
-    "== end ==\n";
+         "%header\n"
+         "Ident|Job|Owner 100% sure\n"
+         "\\n\n"
+         "%job\n"
+         "$job-identifier \"$/#\"\n"
+         "job-identifier\n"
+         "$job-identifier \"\"\n"
+         "$job-identifier \"job # of $, #$#\"\n"
+         "+job-identifier\n"
+         "user-name\n"
+         "+job-state-reasons\n"
+         "*submission-time \"%Y-%m-%d %H:%M:%S\"\n"
+         "*completion-time\n"
+         "+job-message\n"
+         "job-name\n"
+         "*job-printer-state-message \"" +
+         std::string(300, 'x') +
+         "%Y\"\n"
+         "number-of-documents\n"
+         "job-account-id\n"
+         "no-such-attribute\n"
+         "+no-such-repeated\n"
+         "*no-such-time \"%d.%m.%Y\"\n"
+         "$user-name \"#\"\n"
+         "*job-uuid \"" +
+         std::string(200, 'y') +
+         "%Y\"\n"
+         "%layout\n"
+         "{-12}|{}|{.0}|{--20}|{3.1}[{-10.10}]\n"
+         " reasons:{-30.30};\n"
+         "  sub {20} done {0-18} msg<{.12}>\n"
+         "  name={" +
+         std::string(260, '0') +
+         "7}| long={8}\n"
+         "  docs {00003} acct {-.3} none {4.2} rep {5} when {12} who {-.4} mid {30}\n"
+         "%document\n"
+         "job-identifier\n"
+         "$job-identifier \"#\"\n"
+         "document-name\n"
+         "*time-at-completed \"%H:%M\"\n"
+         "+document-message\n"
+         "missing-in-documents\n"
+         "%layout\n"
+         "  doc {8}:{-3} {-20.20}| {12}<{-40}>{6.6}\n"
+         "%trailer\n"
+         "== end ==\n";
 }
 
 // A job section without items: job records are passed over, and with them
@@ -125,8 +132,9 @@ std::string first_difference(const std::string& expected, const std::string& act
     }
     return shown;
   };
-  return "outputs part at byte " + std::to_string(at) + " of " + std::to_string(expected.size()) + "/" +
-         std::to_string(actual.size()) + "\n  reference: " + around(expected) + "\n  jobview:   " + around(actual);
+  return "outputs part at byte " + std::to_string(at) + " of " + std::to_string(expected.size()) +
+         "/" + std::to_string(actual.size()) + "\n  reference: " + around(expected) +
+         "\n  jobview:   " + around(actual);
 }
 
 class DifferentialTest : public ::testing::Test {
@@ -140,9 +148,10 @@ class DifferentialTest : public ::testing::Test {
 
   // jobview's standard output, run in the scratch directory as a user would.
   std::string run_jobview(const std::string& arguments, int& status) {
-    const std::string command = "cd '" + dir_.path() + "' && env -u JLOG_TEMPLATE -u SESSPATH TZ=UTC LC_ALL=C " +
-                                "JOBVIEW_LOCK_DIR='" + dir_.path() + "' '" + JOBVIEW_BINARY + "' " + arguments +
-                                " 2>/dev/null";
+    const std::string command = "cd '" + dir_.path() +
+                                "' && env -u JLOG_TEMPLATE -u SESSPATH TZ=UTC LC_ALL=C " +
+                                "JOBVIEW_LOCK_DIR='" + dir_.path() + "' '" + JOBVIEW_BINARY + "' " +
+                                arguments + " 2>/dev/null";
     std::string output;
     std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return output;

@@ -31,7 +31,9 @@ bool read_line(char* line, std::FILE* stream) {
   return !std::feof(stream) && !std::ferror(stream);
 }
 
-bool begins_with_space(const char* line) { return std::isspace(static_cast<unsigned char>(line[0])) != 0; }
+bool begins_with_space(const char* line) {
+  return std::isspace(static_cast<unsigned char>(line[0])) != 0;
+}
 
 // The display text collected in memory, written through the C library's
 // formatting exactly as the program writes it to standard output.
@@ -89,7 +91,8 @@ bool find_attribute(const char* name, std::FILE* stream, char* value) {
 // them off ('$'). Cut to 255 characters.
 void job_identifier(const char* header, const DisplayItem& item, char* value) {
   size_t split = std::strlen(header);
-  while (split > 0 && (std::isdigit(static_cast<unsigned char>(header[split - 1])) || header[split - 1] == '.')) {
+  while (split > 0 && (std::isdigit(static_cast<unsigned char>(header[split - 1])) ||
+                       header[split - 1] == '.')) {
     --split;
   }
   const std::string number = header + split;
@@ -136,8 +139,8 @@ void dump_raw_record(std::FILE* stream, Output& out) {
   }
 }
 
-void render_record(const DisplayList& items, const Entry& entry, bool raw, const DisplayTemplate& tpl,
-                   Output& out) {
+void render_record(const DisplayList& items, const Entry& entry, bool raw,
+                   const DisplayTemplate& tpl, Output& out) {
   std::fseek(entry.stream, entry.record_offset, SEEK_SET);
   if (raw) {
     dump_raw_record(entry.stream, out);
@@ -169,7 +172,8 @@ void render_record(const DisplayList& items, const Entry& entry, bool raw, const
     }
     print_item(item, conversion, value, out);
     if (item.value_kind == ValueKind::kRepeated) {
-      while (find_attribute(name.c_str(), entry.stream, value)) print_item(item, conversion, value, out);
+      while (find_attribute(name.c_str(), entry.stream, value))
+        print_item(item, conversion, value, out);
     }
   }
 }
@@ -179,8 +183,8 @@ void print_text_list(const DisplayList& list, Output& out) {
 }
 
 // Indexes one log's records, newest first, after the index built so far.
-bool scan_log(const char* name, long start_after, std::vector<Entry>& index, unsigned long& jobs_indexed,
-              std::vector<std::FILE*>& streams) {
+bool scan_log(const char* name, long start_after, std::vector<Entry>& index,
+              unsigned long& jobs_indexed, std::vector<std::FILE*>& streams) {
   std::FILE* stream = std::fopen(name, "r");
   if (!stream) return false;
   char line[kTextSize];
@@ -223,7 +227,8 @@ std::string reference_display(const ReferenceRun& run, const DisplayTemplate& tp
   std::vector<std::FILE*> streams;
   unsigned long jobs_indexed = 0;
   bool ok = true;
-  for (size_t i = 0; i < run.logs.size() && ok && jobs_indexed < static_cast<unsigned long>(run.max_jobs); ++i) {
+  for (size_t i = 0;
+       i < run.logs.size() && ok && jobs_indexed < static_cast<unsigned long>(run.max_jobs); ++i) {
     ok = scan_log(run.logs[i].c_str(), i == 0 ? run.start_after : 0, index, jobs_indexed, streams);
   }
 
