@@ -32,24 +32,24 @@ export TZ=UTC LC_ALL=C JOBVIEW_LOCK_DIR=$bench_dir/lock
 
 results=$bench_dir/results.txt
 : >"$results"
+echo "== load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg) (the machine is shared: compare ratios, not times)"
 
-# Runs a command several times; records the median wall time, the largest
-# peak RSS and the worst exit status.
-measure() {
-  local size=$1 bytes=$2 records=$3 name=$4 count=$5
-  shift 5
-  local times=() rss=0 status=0 i out t m s
-  for ((i = 0; i < count; i++)); do
-    out=$("$measure" "$@")
-    read -r t m s <<<"$out"
-    times+=("$t")
-    ((m > rss)) && rss=$m
-    ((s > status)) && status=$s
-  done
-  local median
-  median=$(printf '%s\n' "${times[@]}" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-  echo "$size $bytes $records $name $median $rss $status" >>"$results"
-  printf '   %-22s %9.3f s\n' "$name" "$median"
+# One timed run of a command, appended to its file of samples.
+sample() {
+  local file=$1
+  shift
+  "$measure" "$@" >>"$file"
+}
+
+# The median wall time, the largest peak RSS, the worst exit status and the
+# median CPU time of a command's samples, as a line of the results.
+summarise() {
+  local size=$1 bytes=$2 records=$3 name=$4 file=$5
+  local cpu
+  cpu=$(awk '{ print $4 }' "$file" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+  sort -g "$file" | awk -v tag="$size $bytes $records $name" -v cpu="$cpu" '
+    { t[NR] = $1; if ($2 > rss) rss = $2; if ($3 > status) status = $3 }
+    END { print tag, t[int((NR + 1) / 2)], rss, status + 0, cpu }' >>"$results"
 }
 
 for size in $sizes; do
@@ -62,15 +62,27 @@ for size in $sizes; do
   bytes=$(stat -c %s "$log")
   records=$(awk '$1 == "records" { print $2 }' "$log.counts")
   awk_runs=$runs
-  ((bytes >= 100000000)) && awk_runs=$((runs < 3 ? runs : 3))
+  ((bytes >= 100000000 && awk_runs > 3)) && awk_runs=3
   ((bytes >= 1000000000)) && awk_runs=1
-  echo "== $size: $bytes bytes, $records records"
+  echo "== $size: $bytes bytes, $records records; $runs runs ($awk_runs of the awk peer)"
   cat "$log" >/dev/null  # into the page cache before anything is timed
-  measure "$size" "$bytes" "$records" cat "$runs" cat "$log"
-  measure "$size" "$bytes" "$records" awk-peer "$awk_runs" awk -f "$root/bench/peer.awk" "$log"
-  measure "$size" "$bytes" "$records" jobview "$runs" "$jobview" "$log"
-  measure "$size" "$bytes" "$records" jobview-t-template20 "$runs" "$jobview" -t "$root/bench/template20.tpl" "$log"
-  measure "$size" "$bytes" "$records" jobview-R "$runs" "$jobview" -R "$log"
+  samples=$bench_dir/samples
+  rm -rf "$samples"
+  mkdir "$samples"
+  # Round by round, so that a burst of load on the shared machine falls on
+  # every command alike and the ratios stay fair.
+  for ((run = 1; run <= runs; run++)); do
+    sample "$samples/cat" cat "$log"
+    ((run <= awk_runs)) && sample "$samples/awk-peer" awk -f "$root/bench/peer.awk" "$log"
+    sample "$samples/jobview" "$jobview" "$log"
+    sample "$samples/jobview-t-template20" "$jobview" -t "$root/bench/template20.tpl" "$log"
+    sample "$samples/jobview-R" "$jobview" -R "$log"
+    echo "   round $run done"
+  done
+  for name in cat awk-peer jobview jobview-t-template20 jobview-R; do
+    summarise "$size" "$bytes" "$records" "$name" "$samples/$name"
+  done
+  rm -rf "$samples"
 done
 
 echo
@@ -80,7 +92,7 @@ awk '
 function row(k,    x, note) {
   note = status[k] != 0 ? "  (exit status " status[k] ")" : ""
   x = time[k] / time[s, "cat"]
-  printf "%-22s %9.3f %9.1f %8.2f %8.2f %9.1f", name[k], time[k], bytes[s] / 1e6 / time[k], x,
+  printf "%-22s %9.3f %9.3f %9.1f %8.2f %8.2f %9.1f", name[k], time[k], cpu[k], bytes[s] / 1e6 / time[k], x,
          time[s, "awk-peer"] / time[k], rss[k] / 1024
   if (name[k] ~ /^jobview/) printf " %9.1f", per_record(k)
   printf "%s\n", note
@@ -97,14 +109,15 @@ function verdict(what, ok, measured) {
   if (!(s in bytes)) order[++sizes] = s
   bytes[s] = $2; records[s] = $3
   k = s SUBSEP $4
-  name[k] = $4; time[k] = $5; rss[k] = $6; status[k] = $7
+  name[k] = $4; time[k] = $5; rss[k] = $6; status[k] = $7; cpu[k] = $8
   cmds[s] = cmds[s] " " $4
 }
 END {
   for (i = 1; i <= sizes; i++) {
     s = order[i]
     printf "\n%s log: %.1f MB, %d records\n", s, bytes[s] / 1e6, records[s]
-    printf "%-22s %9s %9s %8s %8s %9s %9s\n", "command", "median s", "MB/s", "x cat", "awk/x", "RSS MB", "B/record"
+    printf "%-22s %9s %9s %9s %8s %8s %9s %9s\n", "command", "median s", "cpu s", "MB/s", "x cat", "awk/x",
+           "RSS MB", "B/record"
     n = split(substr(cmds[s], 2), c, " ")
     for (j = 1; j <= n; j++) row(s SUBSEP c[j])
     jv = time[s, "jobview"]
