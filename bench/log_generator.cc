@@ -290,7 +290,7 @@ void LogGenerator::job(std::string& out) {
     }
   }
   std::string header = "jobs:" + std::to_string(job_number_);
-  if (shape_.long_lines && chance(4)) header = words(250, 300) + ":" + header;
+  if (shape_.long_lines && job_number_ % 5 == 2) header = words(250, 300) + ":" + header;
   if (shape_.nul_bytes && chance(2)) header.insert(below(header.size()), 1, '\0');
   finish_record(out, header, body);
 }

@@ -16,9 +16,10 @@
 
 namespace {
 
-// Every value kind, identifier patterns among them (an empty one too), a time
-// format too long for the working text, a field width too long for it, and
-// widths that only the C library knows how to read.
+// Every value kind, identifier patterns among them (an empty one, and one that
+// outgrows the working text on a long header line), kinds on attributes they
+// do not suit, a time format too long for the working text, a field width too
+// long for it, and widths that only the C library knows how to read.
 std::string every_kind_template() {
   return "! every kind of value\n"
          "%header\n"
@@ -48,6 +49,9 @@ std::string every_kind_template() {
          "*job-uuid \"" +
          std::string(200, 'y') +
          "%Y\"\n"
+         "*job-identifier \"%S\"\n"
+         "*job-state-reasons\n"
+         "$job-identifier \"$|$|#\"\n"
          "%layout\n"
          "{-12}|{}|{.0}|{--20}|{3.1}[{-10.10}]\n"
          " reasons:{-30.30};\n"
@@ -56,6 +60,7 @@ std::string every_kind_template() {
          std::string(260, '0') +
          "7}| long={8}\n"
          "  docs {00003} acct {-.3} none {4.2} rep {5} when {12} who {-.4} mid {30}\n"
+         "{3}/{-20}/{}\n"
          "%document\n"
          "job-identifier\n"
          "$job-identifier \"#\"\n"
