@@ -2,9 +2,11 @@
 // every byte of output must agree, on clean logs and on damaged ones.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -114,6 +116,66 @@ const Case kCases[] = {
     {"-s 1000000 -m 1", 1000000, 1, 0, false, nullptr, Fill::kDefault},
 };
 
+// Runs of a template drawn at random (random.tpl).
+const Case kRandomTemplateCases[] = {
+    {"-t random.tpl", 0, -1, 0, false, "random.tpl", Fill::kDefault},
+    {"-M '' -t random.tpl -r 2", 0, -1, 2, false, "random.tpl", Fill::kOff},
+    {"-t random.tpl -s 2 -m 3", 2, 3, 0, false, "random.tpl", Fill::kDefault},
+};
+
+// A display template drawn at random: any kind on any attribute, formats and
+// identifier patterns of every sort, widths the C library reads in its own
+// way, percent signs and tabs in the texts, one to four fields a line.
+std::string random_template(uint64_t seed) {
+  std::mt19937_64 rng(seed);
+  auto pick = [&](const std::vector<std::string>& list) { return list[rng() % list.size()]; };
+  const std::vector<std::string> names = {
+      "job-identifier",    "job-identifier",    "user-name",
+      "job-state-reasons", "job-name",          "submission-time",
+      "completion-time",   "job-message",       "number-of-documents",
+      "document-name",     "time-at-completed", "document-message",
+      "absent-one",        "job-account-id"};
+  const std::vector<std::string> time_formats = {
+      "", "%Y-%m-%d", "%H:%M:%S %%", "%c", "%s", "%j %a", "%e|%p", std::string(260, 'y') + "%Y"};
+  const std::vector<std::string> patterns = {"", "#", "$", "$:#", "[$] #/#", "##########", "$-$-$"};
+  const std::vector<std::string> widths = {"",      "5",  "-5", ".3",  "-8.2",  "0",
+                                           "00012", "-0", "3.", "-.0", "12.12", "-30"};
+  const std::vector<std::string> leads = {"", " ", "|", "<", " %d%s", "\\t", "  x="};
+  const std::vector<std::string> ends = {"", ";", " 100%", "%n"};
+
+  auto section = [&](const char* name, size_t count) {
+    std::string items = std::string("%") + name + "\n";
+    for (size_t i = 0; i < count; ++i) {
+      const std::string kind = pick({"", "", "*", "+", "$"});
+      items += kind + pick(names);
+      if (!kind.empty() && rng() % 4 != 0) {
+        items += " \"" +
+                 (kind == "*"   ? pick(time_formats)
+                  : kind == "$" ? pick(patterns)
+                                : pick({"", " "})) +
+                 "\"";
+      }
+      items += "\n";
+    }
+    items += "%layout\n";
+    for (size_t i = 0; i < count;) {
+      const size_t fields = std::min<size_t>(count - i, 1 + rng() % 4);
+      for (size_t f = 0; f < fields; ++f) items += pick(leads) + "{" + pick(widths) + "}";
+      items += pick(ends) + "\n";
+      i += fields;
+    }
+    return items;
+  };
+
+  std::string text = "%header\n";
+  for (uint64_t lines = rng() % 3; lines > 0; --lines)
+    text += pick({"head%s 100%\n", "\\tcols\n", "--\n"});
+  text += section("job", rng() % 6 == 0 ? 0 : 1 + rng() % 8);
+  if (rng() % 2) text += section("document", rng() % 4);
+  if (rng() % 2) text += "%trailer\n" + pick({"end %s\n", "done\n"});
+  return text;
+}
+
 // Where two outputs first part, with the line around it, for a readable failure.
 std::string first_difference(const std::string& expected, const std::string& actual) {
   size_t at = 0;
@@ -183,13 +245,18 @@ class DifferentialTest : public ::testing::Test {
 
   // Runs every case on the logs, each compared byte for byte with the reference.
   void expect_same_display(const std::vector<LogShape>& shapes) {
+    expect_same_display(shapes, kCases);
+  }
+
+  template <size_t N>
+  void expect_same_display(const std::vector<LogShape>& shapes, const Case (&cases)[N]) {
     std::vector<std::string> names;
     std::vector<std::string> paths;
     for (size_t i = 0; i < shapes.size(); ++i) {
       names.push_back("log" + std::to_string(i));
       paths.push_back(dir_.write(names.back(), generate_log(shapes[i])));
     }
-    for (const Case& c : kCases) {
+    for (const Case& c : cases) {
       std::string arguments = c.options;
       for (const std::string& name : names) arguments += " " + name;
       SCOPED_TRACE("jobview " + arguments);
@@ -284,6 +351,16 @@ TEST_F(DifferentialTest, TwoLogs) {
   second.log_number = 2;
   second.long_lines = second.blank_lines = true;
   expect_same_display({first, second});
+}
+
+TEST_F(DifferentialTest, RandomTemplates) {
+  LogShape s = shape(17);
+  s.long_lines = s.blank_lines = s.trailing_documents = true;
+  for (uint64_t seed = 1; seed <= 8; ++seed) {
+    SCOPED_TRACE("random template " + std::to_string(seed));
+    dir_.write("random.tpl", random_template(seed));
+    expect_same_display({s}, kRandomTemplateCases);
+  }
 }
 
 }  // namespace
