@@ -108,10 +108,10 @@ void LogGenerator::banner(std::string& out) {
   out += "Z device-";
   out += std::to_string(shape_.seed % 1000);
   line_end(out);
-  // The device writes the log number bare: the scan takes it for a document.
+  if (!shape_.bare_log_number) out += "  ";
   out += std::to_string(shape_.log_number);
   line_end(out);
-  ++counts_.header_lines;
+  if (shape_.bare_log_number) ++counts_.header_lines;
 }
 
 std::string LogGenerator::words(size_t min_length, size_t max_length) {

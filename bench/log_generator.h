@@ -17,6 +17,7 @@ struct LogShape {
   bool nul_bytes = false;           // NUL bytes inside some lines
   bool trailing_documents = false;  // documents after the last job, belonging to none
   bool odd_lines = false;           // attribute lines that look close to a match but are not
+  bool bare_log_number = false;  // the log number line unindented: the scan takes it for a document
 };
 
 // What a generated log holds, for the benchmark's per-record figures.
@@ -24,7 +25,7 @@ struct LogCounts {
   uint64_t bytes = 0;
   uint64_t jobs = 0;
   uint64_t documents = 0;
-  uint64_t header_lines = 0;  // lines that begin a record, the log number line included
+  uint64_t header_lines = 0;  // lines that begin a record, a bare log number line included
 };
 
 // Writes a log record by record, so that logs of any size need little memory.

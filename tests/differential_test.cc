@@ -324,7 +324,7 @@ TEST_F(DifferentialTest, NulBytes) {
 
 TEST_F(DifferentialTest, DocumentsAfterTheLastJob) {
   LogShape s = shape(10);
-  s.trailing_documents = true;
+  s.trailing_documents = s.bare_log_number = true;
   expect_same_display({s});
 }
 
@@ -338,7 +338,7 @@ TEST_F(DifferentialTest, EveryDamageAtOnce) {
   for (uint64_t seed : {12, 13, 14}) {
     LogShape s = shape(seed);
     s.long_lines = s.blank_lines = s.crlf = s.no_final_newline = true;
-    s.nul_bytes = s.trailing_documents = s.odd_lines = true;
+    s.nul_bytes = s.trailing_documents = s.odd_lines = s.bare_log_number = true;
     expect_same_display({s});
   }
 }
@@ -346,7 +346,7 @@ TEST_F(DifferentialTest, EveryDamageAtOnce) {
 TEST_F(DifferentialTest, TwoLogs) {
   LogShape first = shape(15);
   first.size = 6000;
-  first.trailing_documents = true;
+  first.trailing_documents = first.bare_log_number = true;
   LogShape second = shape(16);
   second.log_number = 2;
   second.long_lines = second.blank_lines = true;
