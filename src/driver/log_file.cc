@@ -7,16 +7,13 @@
 #include <cerrno>
 #include <memory>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
-constexpr size_t kWindowSize = size_t{4} << 20;
+constexpr size_t kWindowSize = size_t{256} << 10;
 // Records are shown newest first, so a window loaded for a step backwards ends
 // this far after the wanted offset and reaches back over the records before it.
-constexpr size_t kForwardReach = size_t{64} << 10;
+constexpr size_t kForwardReach = size_t{16} << 10;
 
 struct Window {
   std::unique_ptr<char[]> bytes;
@@ -88,34 +85,7 @@ const char* LogFile::window_from(int64_t offset, size_t& available, bool& at_end
   return w.bytes.get();
 }
 
-namespace log_file_detail {
 
-void LineEnds::load() {
-  mask_ = 0;
-#if defined(__SSE2__)
-  if (end_ - block_ >= 64) {
-    const __m128i newline = _mm_set1_epi8('\n');
-    const __m128i zero = _mm_setzero_si128();
-    int nul = 0;
-    for (int i = 0; i < 4; ++i) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block_ + 16 * i));
-      mask_ |= static_cast<uint64_t>(static_cast<uint16_t>(
-                   _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, newline))))
-               << (16 * i);
-      nul |= _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, zero));
-    }
-    nul_ = nul_ || nul != 0;
-    return;
-  }
-#endif
-  const ptrdiff_t count = end_ - block_ < 64 ? end_ - block_ : 64;
-  for (ptrdiff_t i = 0; i < count; ++i) {
-    if (block_[i] == '\n') mask_ |= uint64_t{1} << i;
-    nul_ = nul_ || block_[i] == '\0';
-  }
-}
-
-}  // namespace log_file_detail
 
 LogPiece LogFile::read_piece(int64_t offset) {
   LogPiece piece;

@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 // The most one read of a job log line takes: the device's tools read lines into
 // 255-byte buffers, so a longer line arrives in pieces, each judged on its own.
 inline constexpr size_t kLogPieceMax = 254;
@@ -90,11 +94,14 @@ class LogFile {
 namespace log_file_detail {
 
 // The newlines of a stretch of bytes, in order, found 64 bytes at a time
-// (with the processor's vector compares where it has them); notes NUL bytes
-// on the way.
+// (with the processor's vector compares where it has them); on request it
+// also notes whether a NUL byte went by.
 class LineEnds {
  public:
-  LineEnds(const char* begin, const char* end) : block_(begin), end_(end) { load(); }
+  LineEnds(const char* begin, const char* end, bool watch_nul = false)
+      : block_(begin), end_(end), watch_nul_(watch_nul) {
+    load();
+  }
 
   // The next newline, or the end of the stretch when there is none.
   const char* next() {
@@ -107,14 +114,51 @@ class LineEnds {
     mask_ &= mask_ - 1;
     return found;
   }
-  bool saw_nul() const { return nul_; }
+
+  bool saw_nul() const {
+#if defined(__SSE2__)
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(lowest_, _mm_setzero_si128())) != 0) return true;
+#endif
+    return nul_;
+  }
 
  private:
-  void load();  // the masks of the block at block_
+  void load() {
+#if defined(__SSE2__)
+    if (end_ - block_ >= 64) {
+      const __m128i newline = _mm_set1_epi8('\n');
+      __m128i bytes[4];
+      mask_ = 0;
+      for (int i = 0; i < 4; ++i) {
+        bytes[i] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block_ + 16 * i));
+        mask_ |= static_cast<uint64_t>(static_cast<uint16_t>(
+                     _mm_movemask_epi8(_mm_cmpeq_epi8(bytes[i], newline))))
+                 << (16 * i);
+      }
+      if (watch_nul_) {
+        // The smallest byte seen so far is 0 exactly when a NUL went by.
+        lowest_ = _mm_min_epu8(lowest_, _mm_min_epu8(_mm_min_epu8(bytes[0], bytes[1]),
+                                                     _mm_min_epu8(bytes[2], bytes[3])));
+      }
+      return;
+    }
+#endif
+    mask_ = 0;
+    const ptrdiff_t count = end_ - block_ < 64 ? end_ - block_ : 64;
+    for (ptrdiff_t i = 0; i < count; ++i) {
+      if (block_[i] == '\n') mask_ |= uint64_t{1} << i;
+      if (block_[i] == '\0') nul_ = nul_ || watch_nul_;
+    }
+  }
+
   const char* block_;
   const char* end_;
+  bool watch_nul_;
   uint64_t mask_ = 0;
   bool nul_ = false;
+#if defined(__SSE2__)
+  __m128i lowest_ = _mm_set1_epi8(static_cast<char>(0xff));
+#endif
 };
 
 }  // namespace log_file_detail
@@ -127,7 +171,7 @@ int64_t LogFile::for_each_header(int64_t offset, Visit&& visit) {
     const char* const base = window_from(offset, available, at_end);
     const char* const end = base + available;
     const char* piece = base;  // where the next read would begin
-    log_file_detail::LineEnds line_ends(base, end);
+    log_file_detail::LineEnds line_ends(base, end, /*watch_nul=*/true);
     auto full_pieces_before = [&](const char* limit) {
       while (static_cast<size_t>(limit - piece) >= kLogPieceMax) {
         if (!is_c_space(*piece)) visit(offset + (piece - base), LogPiece{piece, kLogPieceMax, false});

@@ -19,7 +19,13 @@ struct CompiledItem {
   bool is_identifier;  // "job-identifier": built from the header text
   int name_id;         // for other attributes: the id in the list's WantedNames
   FieldFormat format;
+  std::string_view leading;   // written as C strings: up to a NUL, if one were there
+  std::string_view trailing;
 };
+
+std::string_view text_of(const std::optional<std::string>& text) {
+  return text ? std::string_view(text->c_str()) : std::string_view();
+}
 
 struct CompiledList {
   const DisplayList* source = nullptr;
@@ -33,8 +39,9 @@ void compile(const DisplayList& list, CompiledList& out) {
     const std::string_view name = item.attribute_name ? *item.attribute_name : std::string_view{};
     const bool is_identifier = name == "job-identifier";
     const int id = is_identifier ? WantedNames::kNone : out.wanted.add(name);
-    out.items.push_back(
-        CompiledItem{&item, is_identifier, id, FieldFormat(item.field_width ? *item.field_width : "")});
+    out.items.push_back(CompiledItem{&item, is_identifier, id,
+                                     FieldFormat(item.field_width ? *item.field_width : ""),
+                                     text_of(item.leading_text), text_of(item.trailing_text)});
   }
 }
 
@@ -100,7 +107,7 @@ struct RecordRenderer::Impl {
   // Writes one value with its leading text, field and trailing text.
   void write_value(const CompiledItem& c, std::string_view text) {
     const DisplayItem& item = *c.item;
-    if (item.leading_text) out.append(item.leading_text->c_str());
+    out.append(c.leading);
     if (item.value_kind == ValueKind::kTime) {
       value.assign(text);
       format_time_value(value.c_str(), item.value_format ? item.value_format->c_str() : "", shown);
@@ -113,7 +120,7 @@ struct RecordRenderer::Impl {
       value.assign(text);
       c.format.format_with_c_library(value.c_str(), stdout);
     }
-    if (item.trailing_text) out.append(item.trailing_text->c_str());
+    out.append(c.trailing);
   }
 
   void render_item(const CompiledItem& c) {
