@@ -47,6 +47,9 @@ class LogFile {
   // the end of the file, so no reader can loop on a failing file.
   LogPiece read_piece(int64_t offset);
 
+  // The visitors of the loops below must not read from any LogFile: all logs
+  // share one window, and a read could move it under the loop.
+  //
   // Reads the pieces from `offset` on, one after the other, handing each to
   // `visit(piece)` until visit returns false or a piece meets the end of the
   // file (that piece is handed over too). The same pieces as read_piece, with
