@@ -106,6 +106,28 @@ TEST_F(RecordViewTest, NulByteEndsTheLineText) {
   EXPECT_EQ(values, (std::vector<std::string>{"one", "2"}));
 }
 
+TEST_F(RecordViewTest, NamesOfEveryLengthEndedByEachDelimiter) {
+  std::string content = "j:1\n";
+  std::vector<std::string> names;
+  std::vector<std::string> expected;
+  for (size_t length = 1; length <= 20; ++length) {
+    for (const char* end : {" v", "\tv", "\n"}) {
+      names.push_back(std::string(length, 'n'));
+      content += "  " + std::string(length, 'n') + end + "\n";
+    }
+  }
+  // A name that fills its piece to the last byte has no delimiter after it.
+  content += " " + std::string(253, 'x');
+  names.push_back(std::string(253, 'x'));
+  content += "\n j:2\n";
+  const auto values = read(content, 0, names);
+  for (size_t length = 1; length <= 20; ++length) {
+    expected.insert(expected.end(), {"v", "v", ""});
+  }
+  expected.push_back("");
+  EXPECT_EQ(values, expected);
+}
+
 TEST_F(RecordViewTest, TenThousandAttributeLines) {
   std::string content = "j:1\n";
   for (int i = 0; i < 10000; ++i) content += "  n" + std::to_string(i) + " " + std::to_string(i) + "\n";

@@ -27,7 +27,8 @@ Window shared_window;  // constant-initialised: no guard on the hot path
 Window& window() { return shared_window; }
 
 void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
-  if (!w.bytes) w.bytes.reset(new char[kWindowSize]);  // no need to clear it
+  // Cleared once, so that the slack after the window's bytes reads as defined.
+  if (!w.bytes) w.bytes = std::make_unique<char[]>(kWindowSize + kLogPieceSlack);
   w.owner = owner;
   w.start = start;
   w.size = 0;

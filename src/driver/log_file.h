@@ -14,6 +14,9 @@
 // The most one read of a job log line takes: the device's tools read lines into
 // 255-byte buffers, so a longer line arrives in pieces, each judged on its own.
 inline constexpr size_t kLogPieceMax = 254;
+// Bytes after the end of a piece read from a log that may be read (their
+// values are arbitrary): word-at-a-time searches need not stop short.
+inline constexpr size_t kLogPieceSlack = 8;
 
 // White space as the C locale has it; the program sets no locale.
 inline bool is_c_space(char c) {
@@ -23,7 +26,7 @@ inline bool is_c_space(char c) {
 // What one line read of a job log gives: the bytes up to and including the
 // next newline, or 254 bytes, or what is left before the end of the file.
 struct LogPiece {
-  const char* data = "";  // valid until the next read from any LogFile
+  const char* data = "";  // valid until the next read from any LogFile; see kLogPieceSlack
   size_t size = 0;        // bytes read; 0 when nothing was left
   bool at_end = false;    // this read met the end of the file: the piece is never examined
 

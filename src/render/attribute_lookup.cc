@@ -1,5 +1,6 @@
 #include "render/attribute_lookup.h"
 
+#include <cstdint>
 #include <cstring>
 
 std::string_view clean_value(std::string_view text) {
@@ -44,6 +45,42 @@ std::string_view attribute_value(std::string_view line, std::string_view name) {
   return clean_value(line.substr(value));
 }
 
+namespace {
+
+// attribute_name for a line read from a log, which has kLogPieceSlack
+// readable bytes after it: the name's end is looked for eight bytes at a time.
+bool name_in_log_line(std::string_view line, std::string_view& name) {
+#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+  return attribute_name(line, name);  // the byte order below is the little-endian one
+#endif
+  const char* p = line.data();
+  const char* const end = p + line.size();
+  while (p != end && is_delimiter(*p)) ++p;
+  if (p == end) return false;
+  const char* const start = p;
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  constexpr uint64_t kHighs = 0x8080808080808080u;
+  auto zero_bytes = [](uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+  for (;;) {
+    uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    // Borrows can only mark bytes after a true match, so the lowest mark is exact.
+    const uint64_t marks = zero_bytes(word ^ (kOnes * ' ')) | zero_bytes(word ^ (kOnes * '\t')) |
+                           zero_bytes(word ^ (kOnes * '\n'));
+    if (marks != 0) {
+      p += __builtin_ctzll(marks) / 8;
+      break;
+    }
+    p += sizeof word;
+    if (p >= end) break;
+  }
+  if (p > end) p = end;
+  name = std::string_view(start, static_cast<size_t>(p - start));
+  return true;
+}
+
+}  // namespace
+
 bool split_attribute_line(std::string_view line, AttributeLine& out) {
   if (!attribute_name(line, out.name)) return false;
   out.value = attribute_value(line, out.name);
@@ -85,7 +122,7 @@ void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted) {
     const std::string_view text =
         nul_free ? std::string_view(piece.data, piece.size) : piece.text();
     std::string_view name;
-    if (!attribute_name(text, name)) return true;
+    if (!name_in_log_line(text, name)) return true;
     const int id = wanted.find(name);
     if (id == WantedNames::kNone) return true;
     const std::string_view value = attribute_value(text, name);
