@@ -16,6 +16,7 @@ class OutputBuffer {
   OutputBuffer& operator=(const OutputBuffer&) = delete;
 
   void append(std::string_view text) {
+    if (text.empty()) return;  // an absent text has no bytes at all, not even an address
     if (text.size() > kCapacity - size_) {
       flush();
       if (text.size() > kCapacity) {
