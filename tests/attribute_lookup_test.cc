@@ -70,42 +70,8 @@ class RecordViewTest : public ::testing::Test {
   RecordView view_;
 };
 
-TEST_F(RecordViewTest, BodyEndsAtTheNextHeaderLine) {
-  const auto values = read("jobs:1\n  a 1\n\n  b 2\njobs:2\n  a 3\n", 0, {"a", "b"});
-  EXPECT_EQ(view_.header_text(), "jobs:1");
-  EXPECT_EQ(values, (std::vector<std::string>{"1", "2"}));
-}
-
-TEST_F(RecordViewTest, LastLineWithoutNewlineIsNeverSeen) {
-  EXPECT_EQ(read("jobs:1\n  a 1\n  b 2", 0, {"a", "b"}), std::vector<std::string>{"1"});
-}
-
-TEST_F(RecordViewTest, RepeatedAttributeKeepsEveryLineInOrder) {
-  const auto values = read("j:1\n  r one\n  x\n  r two\n  r \"three\"\n", 0, {"r"});
-  EXPECT_EQ(values, (std::vector<std::string>{"one", "two", "three"}));
-  EXPECT_EQ(view_.find_attribute(0), 0u);
-  EXPECT_EQ(view_.find_attribute(0, 1), 1u);
-  EXPECT_EQ(view_.find_attribute(0, 3), RecordView::npos);
-}
-
-TEST_F(RecordViewTest, QuotedHeaderLineIsCleaned) {
-  read("\"jobs:7\" trailing\n", 0, {"a"});
-  EXPECT_EQ(view_.header_text(), "jobs:7");
-}
-
-TEST_F(RecordViewTest, LongLinePiecesAreLinesOfTheirOwn) {
-  // The 300-character line's second piece begins with 'x': it is a header line.
-  const std::string long_line = "  a " + std::string(296, 'x') + "\n";
-  const auto values = read("j:1\n" + long_line + "  b 2\n", 0, {"a", "b"});
-  EXPECT_EQ(values, std::vector<std::string>{std::string(250, 'x')});
-}
-
-TEST_F(RecordViewTest, NulByteEndsTheLineText) {
-  const char content[] = "j:1\n  a one\0two\n  b 2\n";
-  const auto values = read(std::string(content, sizeof content - 1), 0, {"a", "b"});
-  EXPECT_EQ(values, (std::vector<std::string>{"one", "2"}));
-}
-
+// Record ends, repeated lines, long-line pieces and NUL bytes are held to the
+// reference display by the differential test; these are the edges it rarely meets.
 TEST_F(RecordViewTest, NamesOfEveryLengthEndedByEachDelimiter) {
   std::string content = "j:1\n";
   std::vector<std::string> names;

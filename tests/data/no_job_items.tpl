@@ -1,0 +1,8 @@
+%header
+header line
+%job
+%layout
+%document
+document-name
+%layout
+{-20}
