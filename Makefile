@@ -1,10 +1,13 @@
 # Thin wrapper around CMake: `make run` shows the sample log, `make test` runs every test,
 # `make bench` measures the display on large generated logs (BENCH_SIZES=10M for a quick run).
+# Reliability checks: `make fuzz` (FUZZ_SECONDS per target), `make memcheck`, `make coverage`.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build run test bench clean
+FUZZ_SECONDS ?= 60
+
+.PHONY: all build run test bench fuzz memcheck coverage clean
 
 all: build
 
@@ -21,6 +24,15 @@ test: build
 # Release build in its own directory; logs outside the repository (BENCH_DIR).
 bench:
 	bench/run.sh
+
+fuzz:
+	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh
+
+memcheck: build
+	tests/memcheck.sh $(BUILD)/jobview
+
+coverage:
+	tests/coverage.sh
 
 clean:
 	rm -rf $(BUILD)

@@ -1,0 +1,87 @@
+// Value cleaning, attribute line splitting and the reading of one record,
+// over any bytes; every text they return must lie inside what they were given.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "driver/log_file.h"
+#include "fuzz_support.h"
+#include "render/attribute_lookup.h"
+
+namespace {
+
+void expect(bool condition) {
+  if (!condition) std::abort();
+}
+
+bool inside(std::string_view part, std::string_view whole) {
+  return part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size();
+}
+
+void check_line(std::string_view line) {
+  const std::string_view cleaned = clean_value(line);
+  expect(cleaned.empty() || inside(cleaned, line));
+  AttributeLine split;
+  if (split_attribute_line(line, split)) {
+    expect(!split.name.empty() && inside(split.name, line));
+    expect(split.name.find_first_of(" \t\n") == std::string_view::npos);
+    expect(split.value.empty() || inside(split.value, line));
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::quiet_output();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  check_line(bytes);
+
+  // Wanted names: the first token of every line of the input, so that the
+  // record's lines are matched, not merely passed over.
+  WantedNames wanted;
+  wanted.add("user-name");
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    end = end == std::string_view::npos ? bytes.size() : end + 1;
+    const std::string_view line = bytes.substr(start, end - start);
+    check_line(line);
+    std::string_view name;
+    if (attribute_name(line, name)) {
+      const int id = wanted.add(name);
+      expect(name.size() > kLogPieceMax || wanted.find(name) == id);
+    }
+    start = end;
+  }
+
+  const std::string path = fuzz::write_input("record.log", data, size);
+  std::FILE* stream = std::fopen(path.c_str(), "r");
+  if (stream == nullptr) std::abort();
+  {
+    LogFile log(stream);
+    RecordView record;
+    for (int64_t offset : {int64_t{0}, static_cast<int64_t>(size / 2), static_cast<int64_t>(size)}) {
+      record.read(log, offset, wanted);
+      expect(record.header_text().size() <= 254);
+      for (size_t line = 0; line < record.line_count(); ++line) {
+        expect(record.value(line).size() <= 252);
+      }
+      for (int id = 0; id < static_cast<int>(wanted.size()); ++id) {
+        for (size_t at = record.find_attribute(id); at != RecordView::npos;
+             at = record.find_attribute(id, at + 1)) {
+          expect(at < record.line_count());
+        }
+      }
+    }
+  }
+  std::fclose(stream);
+  return 0;
+}

@@ -1,0 +1,113 @@
+// The scan and the display of a job log made of any bytes: under the built-in
+// display, under a template with every value kind and awkward widths (fill
+// off, start-after, limits, two logs), and in raw mode.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "driver/job_log_scan.h"
+#include "driver/output_loop.h"
+#include "driver/run_settings.h"
+#include "fuzz_support.h"
+#include "template/display_template.h"
+
+namespace {
+
+DisplayItem item(const char* name, const char* width, ValueKind kind = ValueKind::kNone,
+                 const char* format = nullptr) {
+  DisplayItem i;
+  i.attribute_name = name;
+  i.field_width = width;
+  i.value_kind = kind;
+  if (format != nullptr) i.value_format = format;
+  return i;
+}
+
+DisplayItem text(const char* line) {
+  DisplayItem i;
+  i.trailing_text = line;
+  return i;
+}
+
+DisplayTemplate every_kind() {
+  DisplayTemplate tpl;
+  DisplayItem framed = item("job-state-reasons", "-10.5", ValueKind::kRepeated, " ");
+  framed.leading_text = "<%s%n";
+  framed.trailing_text = ">\n";
+  tpl.job_items = {
+      item("job-identifier", "6.6"),
+      item("job-identifier", "-20", ValueKind::kIdentifier, "$:#"),
+      item("job-identifier", "3", ValueKind::kIdentifier, ""),
+      item("job-identifier", ".2", ValueKind::kIdentifier, "#-$-#x$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$$"),
+      item("job-identifier", "", ValueKind::kRepeated, " "),
+      item("submission-time", "30", ValueKind::kTime, "%Y-%m-%d %H:%M:%S %z %j %a"),
+      item("completion-time", "-16", ValueKind::kTime, std::string(120, 'c').insert(0, "%").c_str()),
+      item("processing-time", "16", ValueKind::kTime, kDefaultTimeFormat),
+      framed,
+      item("user-name", "-32.32"),
+      item("job-name", "40000"),
+      item("job-type", "99999999999"),
+      item("total-job-octets", "0008"),
+      item("job-copy-count", "-.-"),
+      item("", "5", ValueKind::kTime, ""),
+      item(std::string(300, 'n').c_str(), "1"),
+  };
+  tpl.document_items = {
+      item("document-name", "-20.20", ValueKind::kRepeated, " "),
+      item("job-identifier", "4", ValueKind::kIdentifier, "$"),
+      item("document-state", "2147483648.1"),
+  };
+  tpl.header_lines = {text("header %d\n"), text("")};
+  tpl.trailer_lines = {text("trailer\n")};
+  return tpl;
+}
+
+void show(const std::vector<const char*>& logs, const RunSettings& settings,
+          const DisplayTemplate& tpl) {
+  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
+  if (scan.ok) show_records(scan.index, settings, tpl);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzz::quiet_output();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const DisplayTemplate builtin = builtin_display();
+  static const DisplayTemplate kinds = every_kind();
+  static DisplayTemplate kinds_without_fill = [] {
+    DisplayTemplate tpl = every_kind();
+    tpl.missing_fill.reset();
+    return tpl;
+  }();
+  const std::string path = fuzz::write_input("input.log", data, size);
+  const char* log = path.c_str();
+  fuzz::reset_error_count();
+  fuzz::track_program_streams();
+
+  RunSettings plain;
+  show({log}, plain, builtin);
+
+  RunSettings limited;
+  limited.start_after = 1;
+  limited.max_jobs = 2;
+  limited.job_count = 1;
+  show({log, log}, limited, kinds);
+  limited.start_after = -5;
+  limited.max_jobs = -1;
+  limited.job_count = -1;
+  show({log}, limited, kinds_without_fill);
+
+  RunSettings raw;
+  raw.raw = true;
+  raw.job_count = 3;
+  show({log}, raw, kinds);
+
+  fuzz::close_program_streams();
+  return 0;
+}
