@@ -23,7 +23,7 @@ for target in "${targets[@]}"; do
       -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
       -artifact_prefix="$findings/" -print_final_stats=1 >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    cov=$(grep -E '^#[0-9]+ +DONE' "$log" | sed -E 's/.*(cov: [0-9]+ ft: [0-9]+).*/\1/')
+    cov=$({ grep -E '^#[0-9]+[[:space:]]+DONE' "$log" || true; } | sed -E 's/.*(cov: [0-9]+ ft: [0-9]+).*/\1/')
     echo "$target: ${runs:-?} runs, ${cov:-no coverage line}, no finding"
   else
     echo "$target: FINDING (log $log, input in $findings)"
