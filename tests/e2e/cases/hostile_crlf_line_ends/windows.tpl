@@ -1,0 +1,6 @@
+%header
+Title
+%job
+user-name
+%layout
+{-5}
