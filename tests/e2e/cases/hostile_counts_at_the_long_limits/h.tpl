@@ -1,0 +1,6 @@
+%header
+H
+%job
+job-identifier
+%layout
+{1}

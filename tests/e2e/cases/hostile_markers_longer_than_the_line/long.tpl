@@ -1,0 +1,7 @@
+%header
+%job
+job-identifier
+user-name
+%layout <<<<<<<<<<<<<<<<<<<< >>>>>>>>>>>>>>>>>>>>
+3<
+-5.5>|
