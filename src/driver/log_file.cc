@@ -73,9 +73,14 @@ const char* LogFile::bytes_at(int64_t offset, size_t& available, bool& at_end) {
     }
     fill(w, this, fd_, start);
   }
-  available = static_cast<size_t>(w.start + static_cast<int64_t>(w.size) - offset);
+  // A file cut shorter since the scan (by a writer that ignored the lock) may
+  // end before `offset`: nothing is there, as at the end of the file, and no
+  // byte left in the window from an earlier read may pass for its content.
+  const int64_t window_end = w.start + static_cast<int64_t>(w.size);
+  const int64_t at = std::min(offset, window_end);
+  available = static_cast<size_t>(window_end - at);
   at_end = w.reaches_end;
-  return w.bytes.get() + (offset - w.start);
+  return w.bytes.get() + (at - w.start);
 }
 
 const char* LogFile::window_from(int64_t offset, size_t& available, bool& at_end) {
