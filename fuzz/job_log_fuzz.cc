@@ -1,9 +1,13 @@
 // The scan and the display of a job log made of any bytes: under the built-in
 // display, under a template with every value kind and awkward widths (fill
-// off, start-after, limits, two logs), and in raw mode.
+// off, start-after, limits, two logs), in raw mode, and cut to half its size
+// between the scan and the display (a writer that ignores the lock).
+
+#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,6 +18,8 @@
 #include "template/display_template.h"
 
 namespace {
+
+constexpr uint8_t kOtherLog[] = " Job Log created O\n2\nq:1\n  user-name o\n";
 
 DisplayItem item(const char* name, const char* width, ValueKind kind = ValueKind::kNone,
                  const char* format = nullptr) {
@@ -107,6 +113,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   raw.raw = true;
   raw.job_count = 3;
   show({log}, raw, kinds);
+
+  // The second log takes the shared read window, so the display reads the
+  // cut log afresh.
+  static const std::string other = fuzz::write_input("other.log", kOtherLog, sizeof kOtherLog - 1);
+  const ScanResult scan = scan_job_logs({log, other.c_str()}, 0, -1);
+  if (truncate(log, static_cast<off_t>(size / 2)) != 0) std::abort();
+  if (scan.ok) {
+    show_records(scan.index, plain, kinds);
+    show_records(scan.index, raw, kinds);
+  }
 
   fuzz::close_program_streams();
   return 0;

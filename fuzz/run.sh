@@ -9,7 +9,7 @@ seconds=${FUZZ_SECONDS:-60}
 targets=(${FUZZ_TARGETS:-template_parser_fuzz job_log_fuzz attribute_lookup_fuzz})
 
 CC=clang CXX=clang++ cmake -S "$root/fuzz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j 2 >/dev/null
+cmake --build "$build" -j 2 >"$build/build.log" 2>&1 || { cat "$build/build.log"; exit 1; }
 
 status=0
 for target in "${targets[@]}"; do
