@@ -8,6 +8,8 @@ command -v gcovr >/dev/null || { echo "coverage: gcovr is missing (apt-get insta
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS="--coverage" -DCMAKE_EXE_LINKER_FLAGS="--coverage" >/dev/null
+# Counts from an earlier build would not match the new objects.
+find "$build" -name '*.gcda' -delete 2>/dev/null || true
 cmake --build "$build" -j 2 >/dev/null
 find "$build" -name '*.gcda' -delete
 find "$build/CMakeFiles" -path '*CompilerId*' -name '*.gcno' -delete  # the compiler probe, not ours
