@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {
     LogFile log(stream);
     RecordView record;
-    for (int64_t offset : {int64_t{0}, static_cast<int64_t>(size / 2), static_cast<int64_t>(size)}) {
+    for (int64_t offset :
+         {int64_t{0}, static_cast<int64_t>(size / 2), static_cast<int64_t>(size)}) {
       record.read(log, offset, wanted);
       expect(record.header_text().size() <= 254);
       for (size_t line = 0; line < record.line_count(); ++line) {

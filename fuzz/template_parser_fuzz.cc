@@ -69,8 +69,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string log = fuzz::write_input("fixed.log", reinterpret_cast<const uint8_t*>(kLog),
-                                                   sizeof kLog - 1);
+  static const std::string log =
+      fuzz::write_input("fixed.log", reinterpret_cast<const uint8_t*>(kLog), sizeof kLog - 1);
   fuzz::write_input(kTemplateName, data, size);
   DisplayTemplate tpl = builtin_display();
   fuzz::reset_error_count();
