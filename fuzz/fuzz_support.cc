@@ -88,6 +88,7 @@ void close_program_streams() {
 extern "C" {
 [[noreturn]] void __real_exit(int status);
 std::FILE* __real_fopen(const char* path, const char* mode);
+std::FILE* __real_fopen64(const char* path, const char* mode);
 std::FILE* __real_fdopen(int fd, const char* mode);
 int __real_fclose(std::FILE* stream);
 
@@ -106,6 +107,11 @@ static std::FILE* remember(std::FILE* stream) {
 
 std::FILE* __wrap_fopen(const char* path, const char* mode) {
   return remember(__real_fopen(path, mode));
+}
+
+// With 64-bit file offsets the C library's headers turn fopen into fopen64.
+std::FILE* __wrap_fopen64(const char* path, const char* mode) {
+  return remember(__real_fopen64(path, mode));
 }
 
 std::FILE* __wrap_fdopen(int fd, const char* mode) { return remember(__real_fdopen(fd, mode)); }
