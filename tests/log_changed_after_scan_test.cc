@@ -13,7 +13,6 @@
 #include "driver/log_file.h"
 #include "driver/output_loop.h"
 #include "driver/run_settings.h"
-#include "support/display_items.h"
 #include "support/temp_dir.h"
 #include "template/display_template.h"
 
@@ -26,12 +25,22 @@ constexpr char kFirstLog[] =
 constexpr size_t kFirstRecordEnd = sizeof " Job Log created A\n1\nq:1\n  user-name ann\n" - 1;
 constexpr char kSecondLog[] = " Job Log created B\n2\nq:3\n  user-name cy\n";
 
+DisplayItem item(const char* name, const char* width, const char* leading = nullptr,
+                 const char* trailing = nullptr) {
+  DisplayItem i;
+  i.attribute_name = name;
+  i.field_width = width;
+  if (leading != nullptr) i.leading_text = leading;
+  if (trailing != nullptr) i.trailing_text = trailing;
+  return i;
+}
+
 class LogChangedAfterScan : public ::testing::Test {
  protected:
   LogChangedAfterScan()
       : first_(dir_.write("a.log", kFirstLog)), second_(dir_.write("b.log", kSecondLog)) {
     tpl_.header_lines.clear();
-    tpl_.job_items = {make_item("job-identifier", "3"), make_item("user-name", "-5.5", "|", "|\n")};
+    tpl_.job_items = {item("job-identifier", "3"), item("user-name", "-5.5", "|", "|\n")};
   }
 
   // Scans both logs (the second one's reading takes the shared read window

@@ -23,10 +23,8 @@ struct CompiledItem {
   std::string_view trailing;
 };
 
-// An absent text is written as an empty one: a view that points somewhere,
-// since the output's memcpy must not be handed a null pointer, even for 0 bytes.
 std::string_view text_of(const std::optional<std::string>& text) {
-  return text ? std::string_view(text->c_str()) : std::string_view("");
+  return text ? std::string_view(text->c_str()) : std::string_view();
 }
 
 struct CompiledList {
