@@ -18,7 +18,10 @@ namespace {
 // Names are separated by space, tab and newline only (not by every white space).
 struct DelimiterTable {
   bool is[256] = {};
-  constexpr DelimiterTable() : is() { is[' '] = is['\t'] = is['\n'] = true; }
+  constexpr DelimiterTable() : is() {
+    is[static_cast<unsigned char>(' ')] = is[static_cast<unsigned char>('\t')] = true;
+    is[static_cast<unsigned char>('\n')] = true;
+  }
 };
 constexpr DelimiterTable kDelimiters;
 
