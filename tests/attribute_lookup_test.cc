@@ -94,6 +94,12 @@ TEST_F(RecordViewTest, NamesOfEveryLengthEndedByEachDelimiter) {
   EXPECT_EQ(values, expected);
 }
 
+TEST_F(RecordViewTest, NamesAlikeInTheirFirstEightBytes) {
+  const auto values = read("j:1\n  job-name-b 2\n  job-name-a 1\n  job-name 0\n  job-nam x\n", 0,
+                           {"job-name-a", "job-name", "job-name-c"});
+  EXPECT_EQ(values, (std::vector<std::string>{"1", "0"}));
+}
+
 TEST_F(RecordViewTest, TenThousandAttributeLines) {
   std::string content = "j:1\n";
   for (int i = 0; i < 10000; ++i) content += "  n" + std::to_string(i) + " " + std::to_string(i) + "\n";

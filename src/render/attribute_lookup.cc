@@ -94,6 +94,9 @@ int WantedNames::add(std::string_view name) {
   const int found = find(name);
   if (found != kNone) return found;
   names_.emplace_back(name);
+  uint64_t prefix = 0;
+  std::memcpy(&prefix, name.data(), name.size() < 8 ? name.size() : 8);
+  prefixes_.push_back(prefix);
   const int id = static_cast<int>(names_.size() - 1);
   if (name.size() < by_length_.size()) by_length_[name.size()].push_back(id);
   return id;
@@ -109,9 +112,32 @@ int WantedNames::find(std::string_view name) const {
   return kNone;
 }
 
+int WantedNames::find_in_log_line(std::string_view name) const {
+#if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
+  return find(name);  // the prefix below is read in little-endian order
+#endif
+  if (name.size() >= by_length_.size()) return kNone;
+  const std::vector<int>& ids = by_length_[name.size()];
+  if (ids.empty()) return kNone;
+  uint64_t prefix;
+  std::memcpy(&prefix, name.data(), sizeof prefix);
+  if (name.size() < 8) prefix &= (uint64_t{1} << (8 * name.size())) - 1;
+  for (const int id : ids) {
+    const size_t i = static_cast<size_t>(id);
+    if (prefixes_[i] != prefix) continue;
+    if (name.size() <= 8 ||
+        std::memcmp(names_[i].data() + 8, name.data() + 8, name.size() - 8) == 0) {
+      return id;
+    }
+  }
+  return kNone;
+}
+
 void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted) {
   lines_.clear();
   values_.clear();
+  first_.assign(wanted.size(), npos);
+  last_.assign(wanted.size(), npos);
   bool in_body = false;
   // A log in which the scan met no NUL byte needs no search for one in each line.
   const bool nul_free = !log.has_nul() && log.unchanged_since_scan();
@@ -126,16 +152,29 @@ void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted) {
         nul_free ? std::string_view(piece.data, piece.size) : piece.text();
     std::string_view name;
     if (!name_in_log_line(text, name)) return true;
-    const int id = wanted.find(name);
+    const int id = wanted.find_in_log_line(name);
     if (id == WantedNames::kNone) return true;
     const std::string_view value = attribute_value(text, name);
-    lines_.push_back(Line{id, values_.size(), value.size()});
+    const size_t line = lines_.size();
+    lines_.push_back(Line{id, values_.size(), value.size(), npos});
     values_.append(value);
+    const size_t id_index = static_cast<size_t>(id);
+    if (last_[id_index] == npos) {
+      first_[id_index] = line;
+    } else {
+      lines_[last_[id_index]].next_same = line;
+    }
+    last_[id_index] = line;
     return true;
   });
 }
 
 size_t RecordView::find_attribute(int name_id, size_t from) const {
+  // The display asks for the first line of a name, then for the one after the
+  // last it got: both are kept at hand.
+  if (name_id < 0 || static_cast<size_t>(name_id) >= first_.size()) return npos;
+  if (from == 0) return first_[static_cast<size_t>(name_id)];
+  if (from <= lines_.size() && lines_[from - 1].name_id == name_id) return lines_[from - 1].next_same;
   for (size_t i = from; i < lines_.size(); ++i) {
     if (lines_[i].name_id == name_id) return i;
   }

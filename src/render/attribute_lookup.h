@@ -35,10 +35,14 @@ class WantedNames {
   static constexpr int kNone = -1;
   int add(std::string_view name);     // the id of name, added when new
   int find(std::string_view name) const;  // the id of name, or kNone
+  // find() for a name inside a line read from a log, which has kLogPieceSlack
+  // readable bytes after it: names are told apart by their first eight bytes.
+  int find_in_log_line(std::string_view name) const;
   size_t size() const { return names_.size(); }
 
  private:
   std::vector<std::string> names_;
+  std::vector<uint64_t> prefixes_;  // the first eight bytes of each name, zero-padded
   // Names by length: a token is compared only with the names of its length.
   std::array<std::vector<int>, kLogPieceMax + 1> by_length_;
 };
@@ -51,6 +55,7 @@ class RecordView {
     int name_id;
     size_t value_start;
     size_t value_size;
+    size_t next_same;  // the next kept line of the same name, or npos
   };
 
   // Reads the record whose header line begins at `offset`: the header piece,
@@ -73,4 +78,6 @@ class RecordView {
   std::string header_;
   std::vector<Line> lines_;
   std::string values_;
+  std::vector<size_t> first_;  // by name id: the first kept line of that name, or npos
+  std::vector<size_t> last_;   // by name id, while reading: the last kept line
 };

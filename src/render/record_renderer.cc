@@ -64,7 +64,6 @@ struct RecordRenderer::Impl {
     compile(tpl.document_items, document_list);
   }
 
-
   const CompiledList& compiled_for(const DisplayList& list) {
     if (&list == job_list.source) return job_list;
     if (&list == document_list.source) return document_list;
