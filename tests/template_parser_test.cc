@@ -36,7 +36,8 @@ std::string show(const DisplayTemplate& tpl) {
   const DisplayTemplate builtin = builtin_display();
   std::string out;
   auto list = [&](const char* label, const DisplayList& now, const DisplayList& before) {
-    if (show(now) != show(before) || (now.empty() && !before.empty())) out += label + show(now) + " ";
+    if (show(now) != show(before) || (now.empty() && !before.empty()))
+      out += label + show(now) + " ";
   };
   list("H", tpl.header_lines, builtin.header_lines);
   list("J", tpl.job_items, builtin.job_items);
@@ -55,22 +56,30 @@ std::string show(const DisplayTemplate& tpl) {
 std::string decode(const char*& p) {
   std::string out;
   while (*p != '\0') {
-    if (*p != '\\') { out += *p++; continue; }
+    if (*p != '\\') {
+      out += *p++;
+      continue;
+    }
     const char c = *++p;
     if (c == '\0') break;
     ++p;
     if (c == ')') break;
-    if (c == 'n') out += '\n';
-    else if (c == 'r') out += '\r';
-    else if (c == 't') out += '\t';
-    else if (c == 'x') out += static_cast<char>(std::strtol(std::string(p, 2).c_str(), nullptr, 16)), p += 2;
+    if (c == 'n')
+      out += '\n';
+    else if (c == 'r')
+      out += '\r';
+    else if (c == 't')
+      out += '\t';
+    else if (c == 'x')
+      out += static_cast<char>(std::strtol(std::string(p, 2).c_str(), nullptr, 16)), p += 2;
     else if (std::isdigit(static_cast<unsigned char>(c))) {
       char* open;
       const long times = std::strtol(p - 1, &open, 10);
       p = open + 1;  // past the "("
       const std::string part = decode(p);
       for (long i = 0; i < times; ++i) out += part;
-    } else out += c;
+    } else
+      out += c;
   }
   return out;
 }
@@ -176,7 +185,8 @@ TEST_F(TemplateParser, FilesThatCannotBeRead) {
   EXPECT_FALSE(parse_template("missing.tpl", tpl_));
   ASSERT_EQ(mkdir("dir.tpl", 0755), 0);
   EXPECT_FALSE(parse_template("dir.tpl", tpl_));
-  EXPECT_EQ(errors_.text(), "Unable to access file 'missing.tpl'.\nUnable to access file 'dir.tpl'.\n");
+  EXPECT_EQ(errors_.text(),
+            "Unable to access file 'missing.tpl'.\nUnable to access file 'dir.tpl'.\n");
   EXPECT_EQ(show(tpl_), "");
   // Reading this file at its start fails with an I/O error.
   if (access("/proc/self/mem", R_OK) != 0) return;
