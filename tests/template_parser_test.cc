@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <cctype>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "diag/diagnostics.h"
 #include "support/captured_errors.h"
+#include "support/case_table.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
@@ -52,38 +51,6 @@ std::string show(const DisplayTemplate& tpl) {
   return out;
 }
 
-// Decodes a value from template_cases.txt; stops after "\)" when nested.
-std::string decode(const char*& p) {
-  std::string out;
-  while (*p != '\0') {
-    if (*p != '\\') {
-      out += *p++;
-      continue;
-    }
-    const char c = *++p;
-    if (c == '\0') break;
-    ++p;
-    if (c == ')') break;
-    if (c == 'n')
-      out += '\n';
-    else if (c == 'r')
-      out += '\r';
-    else if (c == 't')
-      out += '\t';
-    else if (c == 'x')
-      out += static_cast<char>(std::strtol(std::string(p, 2).c_str(), nullptr, 16)), p += 2;
-    else if (std::isdigit(static_cast<unsigned char>(c))) {
-      char* open;
-      const long times = std::strtol(p - 1, &open, 10);
-      p = open + 1;  // past the "("
-      const std::string part = decode(p);
-      for (long i = 0; i < times; ++i) out += part;
-    } else
-      out += c;
-  }
-  return out;
-}
-
 struct Case {
   std::string content, messages, shown;
   bool ok = true, fatal = false;
@@ -91,23 +58,16 @@ struct Case {
 
 std::vector<Case> load_cases() {
   std::vector<Case> cases;
-  std::FILE* file = std::fopen(JOBVIEW_SOURCE_DIR "/tests/data/template_cases.txt", "r");
-  if (file == nullptr) return cases;
-  char buffer[8192];
-  while (std::fgets(buffer, sizeof buffer, file) != nullptr) {
-    std::string line = buffer;
-    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
-    const std::string key = line.substr(0, line.find(' '));
-    const char* p = line.c_str() + key.size();
-    while (*p == ' ') ++p;
-    if (key == "in") cases.emplace_back().content = decode(p);
+  for (const auto& row : read_case_table("template_cases.txt")) {
+    const std::string& key = row[0];
+    const std::string value = row.size() > 1 ? row[1] : "";
+    if (key == "in") cases.emplace_back().content = value;
     if (cases.empty()) continue;
     if (key == "fail") cases.back().ok = false;
-    if (key == "err" || key == "exit") cases.back().messages = decode(p);
+    if (key == "err" || key == "exit") cases.back().messages = value;
     if (key == "exit") cases.back().fatal = true;
-    if (key == "out") cases.back().shown = decode(p);
+    if (key == "out") cases.back().shown = value;
   }
-  std::fclose(file);
   return cases;
 }
 
