@@ -89,9 +89,7 @@ class TemplateParser : public testing::Test {
 };
 
 TEST_F(TemplateParser, Table) {
-  const std::vector<Case> cases = load_cases();
-  ASSERT_GT(cases.size(), 30u);
-  for (const Case& c : cases) {
+  for (const Case& c : load_cases()) {
     if (c.fatal) continue;
     SCOPED_TRACE(testing::PrintToString(c.content.substr(0, 200)));
     CapturedErrors errors;

@@ -1,5 +1,7 @@
 #include "support/case_table.h"
 
+#include <gtest/gtest.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -40,7 +42,10 @@ std::vector<std::vector<std::string>> read_case_table(const std::string& name) {
   std::vector<std::vector<std::string>> rows;
   const std::string path = std::string(JOBVIEW_SOURCE_DIR) + "/tests/data/" + name;
   std::FILE* file = std::fopen(path.c_str(), "r");
-  if (file == nullptr) return rows;
+  if (file == nullptr) {
+    ADD_FAILURE() << "cannot read " << path;
+    return rows;
+  }
   std::string line;
   for (int c; (c = std::fgetc(file)) != EOF;) {
     if (c != '\n') {
@@ -64,9 +69,14 @@ std::vector<std::vector<std::string>> read_case_table(const std::string& name) {
   return rows;
 }
 
-std::vector<std::vector<std::string>> rows_of(const std::string& name, const std::string& kind) {
+std::vector<std::vector<std::string>> rows_of(const std::string& name, const std::string& kind,
+                                              size_t fields) {
   std::vector<std::vector<std::string>> rows;
-  for (auto& row : read_case_table(name))
-    if (row[0] == kind) rows.emplace_back(row.begin() + 1, row.end());
+  for (auto& row : read_case_table(name)) {
+    if (row[0] != kind) continue;
+    rows.emplace_back(row.begin() + 1, row.end());
+    rows.back().resize(fields);
+  }
+  if (rows.empty()) ADD_FAILURE() << "no rows of " << kind << " in " << name;
   return rows;
 }

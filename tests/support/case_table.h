@@ -8,5 +8,7 @@
 // and lines starting with '#' are skipped; so are blanks at a line's end.
 std::vector<std::vector<std::string>> read_case_table(const std::string& name);
 
-// The rows whose first field is `kind`, without it.
-std::vector<std::vector<std::string>> rows_of(const std::string& name, const std::string& kind);
+// The rows whose first field is `kind`, without it, padded with empty fields
+// to `fields` (empty fields at a line's end may be left out).
+std::vector<std::vector<std::string>> rows_of(const std::string& name, const std::string& kind,
+                                              size_t fields);
