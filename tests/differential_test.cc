@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,23 +29,13 @@ LogShape shape(const std::string& text) {
   LogShape s;
   s.size = 12000;
   char damage[16] = "";
-  unsigned long long seed = 0, size = s.size;
-  std::sscanf(text.c_str(), "%llu %15s %llu %ld", &seed, damage, &size, &s.log_number);
-  s.seed = seed;
-  s.size = size;
-  for (const char* d = damage; *d; ++d) {
-    bool none = false;
-    bool& flag = *d == 'L'   ? s.long_lines
-                 : *d == 'B' ? s.blank_lines
-                 : *d == 'C' ? s.crlf
-                 : *d == 'N' ? s.no_final_newline
-                 : *d == 'Z' ? s.nul_bytes
-                 : *d == 'T' ? s.trailing_documents
-                 : *d == 'O' ? s.odd_lines
-                 : *d == 'b' ? s.bare_log_number
-                             : none;
-    flag = true;
-  }
+  std::sscanf(text.c_str(), "%" SCNu64 " %15s %" SCNu64 " %ld", &s.seed, damage, &s.size,
+              &s.log_number);
+  const char letters[] = "LBCNZTOb";
+  bool* const flags[] = {&s.long_lines, &s.blank_lines,        &s.crlf,      &s.no_final_newline,
+                         &s.nul_bytes,  &s.trailing_documents, &s.odd_lines, &s.bare_log_number};
+  for (const char* d = damage; *d; ++d)
+    if (const char* at = std::strchr(letters, *d)) *flags[at - letters] = true;
   return s;
 }
 
