@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/case_table.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -15,29 +16,11 @@ std::string value_of(const std::string& line) {
   return "[" + std::string(attribute.name) + "]=[" + std::string(attribute.value) + "]";
 }
 
-TEST(CleanValue, QuotedUnquotedAndSingleQuote) {
-  EXPECT_EQ(clean_value("\"guest\"\n"), "guest");
-  EXPECT_EQ(clean_value("say \"a \"b\" c\" rest\n"), "a \"b\" c");  // first to last quote
-  EXPECT_EQ(clean_value("it\"s\n"), "it\"s");                        // one quote stays
-  EXPECT_EQ(clean_value("plain\r\n"), "plain\r");
-  EXPECT_EQ(clean_value("\"quoted\"\r\n"), "quoted");
-  EXPECT_EQ(clean_value("a\nb\nc"), "a\nb");                          // cut at the last newline
-  EXPECT_EQ(clean_value("no newline"), "no newline");
-  EXPECT_EQ(clean_value(""), "");
-}
-
-TEST(AttributeLine, FormsOfNameAndValue) {
-  EXPECT_EQ(value_of("    user-name = \"guest\"\n"), "[user-name]=[guest]");
-  EXPECT_EQ(value_of("    user-name = guest\n"), "[user-name]=[guest]");
-  EXPECT_EQ(value_of("    user-name guest\n"), "[user-name]=[guest]");
-  EXPECT_EQ(value_of("    user-name==  =guest\n"), "[user-name==]=[guest]");
-  EXPECT_EQ(value_of("    user-name=guest\n"), "[user-name=guest]=[]");
-  EXPECT_EQ(value_of("\tuser-name\t\tguest\n"), "[user-name]=[\tguest]");  // one tab passed only
-  EXPECT_EQ(value_of("  user-name\n"), "[user-name]=[]");
-  EXPECT_EQ(value_of("  user-name"), "[user-name]=[]");
-  EXPECT_EQ(value_of("  job-name x\r\n"), "[job-name]=[x\r]");
-  EXPECT_EQ(value_of("\n"), "<no name>");
-  EXPECT_EQ(value_of(" \t \n"), "<no name>");
+TEST(CleanValue, Table) {
+  for (const auto& row : rows_of("value_cases.txt", "clean", 2))
+    EXPECT_EQ(clean_value(row[0]), row[1]) << testing::PrintToString(row[0]);
+  for (const auto& row : rows_of("value_cases.txt", "attribute", 2))
+    EXPECT_EQ(value_of(row[0]), row[1]) << testing::PrintToString(row[0]);
 }
 
 TEST(WantedNames, WholeNamesOnly) {
@@ -102,7 +85,8 @@ TEST_F(RecordViewTest, NamesAlikeInTheirFirstEightBytes) {
 
 TEST_F(RecordViewTest, TenThousandAttributeLines) {
   std::string content = "j:1\n";
-  for (int i = 0; i < 10000; ++i) content += "  n" + std::to_string(i) + " " + std::to_string(i) + "\n";
+  for (int i = 0; i < 10000; ++i)
+    content += "  n" + std::to_string(i) + " " + std::to_string(i) + "\n";
   content += "  last " + std::string(250, 'v') + "\n";
   const auto values = read(content, 0, {"n9999", "last"});
   // The last line is cut to its first piece of 254 characters.

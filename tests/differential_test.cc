@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "log_generator.h"
+#include "support/case_table.h"
 #include "support/reference_display.h"
 #include "support/temp_dir.h"
 #include "template/template_parser.h"
@@ -20,31 +22,20 @@ namespace {
 
 const std::string kData = std::string(JOBVIEW_SOURCE_DIR) + "/tests/data/";
 
-// Option sets; each is read back into the reference's settings by `settings_for`.
-// every_kind.tpl holds every value kind on attributes that suit it and ones that
-// do not, and formats, patterns and widths too long for the working text;
-// no_job_items.tpl passes over job records (and their documents).
-const char* const kOptionSets[] = {
-    "",          "-R",          "-t every_kind.tpl", "-s 3 -m 4 -r 2", "-M '' -t every_kind.tpl",
-    "-M '' -r 3", "-M xyz",     "-R -s 2 -m 3 -t every_kind.tpl",      "-t no_job_items.tpl -r 1",
-    "-R -t no_job_items.tpl",   "-r -2 -s -1", "-t every_kind.tpl -r 3 -m 5 -s 1", "-s 1000000 -m 1",
-};
-const char* const kRandomTemplateOptionSets[] = {"-t random.tpl", "-M '' -t random.tpl -r 2",
-                                                 "-t random.tpl -s 2 -m 3"};
+const char kRuns[] = "differential_runs.txt";
 
-// A log of about 12 KB; `damage` letters switch on shapes: L long lines, B blank
-// lines, C CRLF line ends, N no final newline, Z NUL bytes, T documents after the
-// last job, O near-miss attribute lines, b bare log number line.
-LogShape shape(uint64_t seed, const char* damage = "") {
+// A log as "seed damage size log-number" (see differential_runs.txt).
+LogShape shape(const std::string& text) {
   LogShape s;
-  s.seed = seed;
   s.size = 12000;
-  for (const char* d = damage; *d; ++d) {
-    bool& flag = *d == 'L' ? s.long_lines : *d == 'B' ? s.blank_lines : *d == 'C' ? s.crlf
-               : *d == 'N' ? s.no_final_newline : *d == 'Z' ? s.nul_bytes
-               : *d == 'T' ? s.trailing_documents : *d == 'O' ? s.odd_lines : s.bare_log_number;
-    flag = true;
-  }
+  char damage[16] = "";
+  std::sscanf(text.c_str(), "%" SCNu64 " %15s %" SCNu64 " %ld", &s.seed, damage, &s.size,
+              &s.log_number);
+  const char letters[] = "LBCNZTOb";
+  bool* const flags[] = {&s.long_lines, &s.blank_lines,        &s.crlf,      &s.no_final_newline,
+                         &s.nul_bytes,  &s.trailing_documents, &s.odd_lines, &s.bare_log_number};
+  for (const char* d = damage; *d; ++d)
+    if (const char* at = std::strchr(letters, *d)) *flags[at - letters] = true;
   return s;
 }
 
@@ -55,9 +46,11 @@ std::string random_template(uint64_t seed) {
   std::mt19937_64 rng(seed);
   auto pick = [&](const std::vector<std::string>& list) { return list[rng() % list.size()]; };
   const std::vector<std::string> names = {
-      "job-identifier", "job-identifier", "user-name", "job-state-reasons", "job-name",
-      "submission-time", "completion-time", "job-message", "number-of-documents",
-      "document-name", "time-at-completed", "document-message", "absent-one", "job-account-id"};
+      "job-identifier",    "job-identifier",    "user-name",
+      "job-state-reasons", "job-name",          "submission-time",
+      "completion-time",   "job-message",       "number-of-documents",
+      "document-name",     "time-at-completed", "document-message",
+      "absent-one",        "job-account-id"};
   const std::vector<std::string> time_formats = {
       "", "%Y-%m-%d", "%H:%M:%S %%", "%c", "%s", "%j %a", "%e|%p", std::string(260, 'y') + "%Y"};
   const std::vector<std::string> patterns = {"", "#", "$", "$:#", "[$] #/#", "##########", "$-$-$"};
@@ -69,8 +62,9 @@ std::string random_template(uint64_t seed) {
       const std::string kind = pick({"", "", "*", "+", "$"});
       items += kind + pick(names);
       if (!kind.empty() && rng() % 4 != 0) {
-        const std::string format =
-            kind == "*" ? pick(time_formats) : kind == "$" ? pick(patterns) : pick({"", " "});
+        const std::string format = kind == "*"   ? pick(time_formats)
+                                   : kind == "$" ? pick(patterns)
+                                                 : pick({"", " "});
         items += " \"" + format + "\"";
       }
       items += "\n";
@@ -97,8 +91,8 @@ std::string first_difference(const std::string& expected, const std::string& act
   while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) ++at;
   if (at == expected.size() && at == actual.size()) return "";
   const size_t from = at < 40 ? 0 : at - 40;
-  return "outputs part at byte " + std::to_string(at) + "\n  reference: " +
-         testing::PrintToString(expected.substr(from, 120)) +
+  return "outputs part at byte " + std::to_string(at) +
+         "\n  reference: " + testing::PrintToString(expected.substr(from, 120)) +
          "\n  jobview:   " + testing::PrintToString(actual.substr(from, 120));
 }
 
@@ -156,16 +150,17 @@ class DifferentialTest : public ::testing::Test {
   }
 
   // Runs every option set on the logs, each compared byte for byte with the reference.
-  template <size_t N>
-  void expect_same_display(const std::vector<LogShape>& shapes, const char* const (&sets)[N]) {
+  void expect_same_display(const std::vector<LogShape>& shapes,
+                           const std::vector<std::vector<std::string>>& sets) {
     std::string names;
     ReferenceRun base;
     for (size_t i = 0; i < shapes.size(); ++i) {
       base.logs.push_back(dir_.write("log" + std::to_string(i), generate_log(shapes[i])));
       names += " log" + std::to_string(i);
     }
-    for (const char* options : sets) {
-      SCOPED_TRACE(std::string("jobview ") + options + names);
+    for (const auto& set : sets) {
+      const std::string& options = set[0];
+      SCOPED_TRACE("jobview " + options + names);
       ReferenceRun run = base;
       DisplayTemplate tpl;
       settings_for(options, run, tpl);
@@ -181,26 +176,21 @@ class DifferentialTest : public ::testing::Test {
 };
 
 TEST_F(DifferentialTest, LogShapes) {
-  LogShape second = shape(16, "LB");
-  second.log_number = 2;
-  LogShape first = shape(15, "Tb");
-  first.size = 6000;
-  const std::vector<std::vector<LogShape>> logs = {
-      {shape(1)},         {shape(2, "L")},    {shape(3, "L")},        {shape(4, "L")},
-      {shape(5, "B")},    {shape(6, "C")},    {shape(7, "N")},        {shape(8, "NT")},
-      {shape(9, "Z")},    {shape(10, "Tb")},  {shape(11, "O")},       {shape(12, "LBCNZTOb")},
-      {shape(13, "LBCNZTOb")}, {shape(14, "LBCNZTOb")}, {first, second}};
-  for (size_t i = 0; i < logs.size(); ++i) {
-    SCOPED_TRACE("log set " + std::to_string(i));
-    expect_same_display(logs[i], kOptionSets);
+  const auto options = rows_of(kRuns, "options", 1);
+  for (const auto& logs : rows_of(kRuns, "logs", 1)) {
+    SCOPED_TRACE("logs " + logs[0]);
+    std::vector<LogShape> shapes;
+    for (const std::string& log : logs) shapes.push_back(shape(log));
+    expect_same_display(shapes, options);
   }
 }
 
 TEST_F(DifferentialTest, RandomTemplates) {
+  const auto options = rows_of(kRuns, "random", 1);
   for (uint64_t seed = 1; seed <= 8; ++seed) {
     SCOPED_TRACE("random template " + std::to_string(seed));
     dir_.write("random.tpl", random_template(seed));
-    expect_same_display({shape(17, "LBT")}, kRandomTemplateOptionSets);
+    expect_same_display({shape("17 LBT")}, options);
   }
 }
 

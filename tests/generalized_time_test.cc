@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <string>
-#include <utility>
 
 #include "render/time_value.h"
+#include "support/case_table.h"
 
 namespace {
 
@@ -20,7 +20,10 @@ class TimeZone {
     tzset();
   }
   ~TimeZone() {
-    if (had_) setenv("TZ", saved_.c_str(), 1); else unsetenv("TZ");
+    if (had_)
+      setenv("TZ", saved_.c_str(), 1);
+    else
+      unsetenv("TZ");
     tzset();
   }
 
@@ -29,28 +32,9 @@ class TimeZone {
   bool had_ = false;
 };
 
-// UTC forms and offsets (an offset is the clock minus UTC).
-TEST(GeneralizedTime, ReadableTexts) {
-  const std::pair<const char*, std::time_t> kTexts[] = {
-      {"19700101000000Z", 0}, {"20261204005602Z", 1796345762},
-      {"2026120400Z", 1796342400}, {"202612040056Z", 1796345760},
-      {"20261204005602.987Z", 1796345762}, {"20261204005602,5Z", 1796345762},
-      {"  20261204005602Z \n", 1796345762}, {"20240229120000Z", 1709208000},
-      {"20161231235960Z", 1483228800},  // leap second: the next minute
-      {"20261204055602+05", 1796345762}, {"20261204062602+0530", 1796345762},
-      {"20261203195602-0500", 1796345762}, {"20261203195602-05", 1796345762}};
-  for (const auto& [text, seconds] : kTexts) EXPECT_EQ(oa_epoch_from_generalized(text), seconds) << text;
-}
-
-TEST(GeneralizedTime, UnreadableTextsGiveZero) {
-  for (const char* text :
-       {"", "??????????????????????????", "202612040", "20261204005", "2026120400560",
-        "20261304005602Z", "20261200005602Z", "20230229120000Z", "20261204245602Z",
-        "20261204006002Z", "20261204005661Z", "20261204005602+24", "20261204005602+0560",
-        "20261204005602+5", "20261204005602Zjunk", "20261204005602.Z", "2026-12-04 00:56:02",
-        "20261204005602Z 1", "x20261204005602Z"}) {
-    EXPECT_EQ(oa_epoch_from_generalized(text), 0) << text;
-  }
+TEST(GeneralizedTime, Texts) {
+  for (const auto& row : rows_of("value_cases.txt", "time", 2))
+    EXPECT_EQ(oa_epoch_from_generalized(row[0].c_str()), std::stol(row[1])) << row[0];
   EXPECT_EQ(oa_epoch_from_generalized(nullptr), 0);
 }
 
@@ -60,8 +44,8 @@ TEST(GeneralizedTime, NoZoneIsLocalTime) {
     EXPECT_EQ(oa_epoch_from_generalized("20261204005602"), 1796345762);
   }
   TimeZone new_york("America/New_York");
-  EXPECT_EQ(oa_epoch_from_generalized("20261203195602"), 1796345762);  // EST, UTC-5
-  EXPECT_EQ(oa_epoch_from_generalized("20260704120000"), 1783180800);  // EDT, UTC-4
+  EXPECT_EQ(oa_epoch_from_generalized("20261203195602"), 1796345762);   // EST, UTC-5
+  EXPECT_EQ(oa_epoch_from_generalized("20260704120000"), 1783180800);   // EDT, UTC-4
   EXPECT_EQ(oa_epoch_from_generalized("20261203195602Z"), 1796327762);  // a zone wins over TZ
 }
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "support/case_table.h"
+
 namespace {
 
 std::string shown(const char* header, const char* pattern) {
@@ -12,34 +14,14 @@ std::string shown(const char* header, const char* pattern) {
   return out;
 }
 
-TEST(JobIdentifier, SplitsAtTheLastCharacterOutsideTheNumber) {
-  EXPECT_EQ(split_job_identifier("abc:42").number, "42");
-  EXPECT_EQ(split_job_identifier("abc:42").prefix, "abc");
-  EXPECT_EQ(split_job_identifier("abc:42.1").number, "42.1");
-  EXPECT_EQ(split_job_identifier("a:b:7").prefix, "a:b");
-  EXPECT_EQ(split_job_identifier("abc:").number, "");
-  EXPECT_EQ(split_job_identifier("abc:42\r").number, "");  // a carriage return is the split
-  EXPECT_EQ(split_job_identifier("abc:42\r").prefix, "abc:42");
-  // Nothing to split at: all of it is the number.
-  EXPECT_EQ(split_job_identifier("12.5").number, "12.5");
-  EXPECT_EQ(split_job_identifier("12.5").prefix, "");
-  EXPECT_EQ(split_job_identifier("").number, "");
-}
-
-TEST(JobIdentifier, Patterns) {
-  EXPECT_EQ(shown("abc:42", "$:#"), "abc:42");
-  EXPECT_EQ(shown("abc:42", "#"), "42");
-  EXPECT_EQ(shown("abc:42", "$"), "abc");
-  EXPECT_EQ(shown("abc:42", "job # of $"), "job 42 of abc");
-  EXPECT_EQ(shown("abc:42", ""), "");
-  EXPECT_EQ(shown("abc:42", "%s%n"), "%s%n");
-}
-
-TEST(JobIdentifier, ValueIsCutAt255Characters) {
-  const std::string prefix(200, 'p');
-  const std::string header = prefix + ":1";
-  EXPECT_EQ(shown(header.c_str(), "$$"), std::string(255, 'p'));
-  EXPECT_EQ(shown(header.c_str(), std::string(300, 'x').c_str()), std::string(255, 'x'));
+TEST(JobIdentifier, SplitsAndPatterns) {
+  for (const auto& row : rows_of("value_cases.txt", "split", 3)) {
+    const JobIdentifier split = split_job_identifier(row[0].c_str());
+    EXPECT_EQ(split.number, row[1]) << testing::PrintToString(row[0]);
+    EXPECT_EQ(split.prefix, row[2]) << testing::PrintToString(row[0]);
+  }
+  for (const auto& row : rows_of("value_cases.txt", "pattern", 3))
+    EXPECT_EQ(shown(row[0].c_str(), row[1].c_str()), row[2]) << row[0] << " " << row[1];
 }
 
 }  // namespace

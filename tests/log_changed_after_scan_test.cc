@@ -22,11 +22,10 @@ constexpr char kFirstLog[] =
     " Job Log created A\n1\n"
     "q:1\n  user-name ann\n"
     "q:2\n  user-name bob\n";
-constexpr size_t kFirstRecordEnd = sizeof " Job Log created A\n1\nq:1\n  user-name ann\n" - 1;
+constexpr long kFirstRecordEnd = sizeof " Job Log created A\n1\nq:1\n  user-name ann\n" - 1;
 constexpr char kSecondLog[] = " Job Log created B\n2\nq:3\n  user-name cy\n";
 
-DisplayItem item(const char* name, const char* width, const char* leading = nullptr,
-                 const char* trailing = nullptr) {
+DisplayItem item(const char* name, const char* width, const char* leading, const char* trailing) {
   DisplayItem i;
   i.attribute_name = name;
   i.field_width = width;
@@ -35,71 +34,47 @@ DisplayItem item(const char* name, const char* width, const char* leading = null
   return i;
 }
 
-class LogChangedAfterScan : public ::testing::Test {
- protected:
-  LogChangedAfterScan()
-      : first_(dir_.write("a.log", kFirstLog)), second_(dir_.write("b.log", kSecondLog)) {
-    tpl_.header_lines.clear();
-    tpl_.job_items = {item("job-identifier", "3"), item("user-name", "-5.5", "|", "|\n")};
-  }
-
-  // Scans both logs (the second one's reading takes the shared read window
-  // from the first), lets `change` act on the first, then displays.
-  template <typename Change>
-  std::string display_after(Change change) {
-    const ScanResult scan = scan_job_logs({first_.c_str(), second_.c_str()}, 0, -1);
-    EXPECT_TRUE(scan.ok);
-    change();
+// Both logs are scanned (the second one's reading takes the shared read window
+// from the first), then the first is left, deleted or cut to `cut` bytes before
+// the display. A record whose bytes are gone has no header text, so an empty
+// identifier, and the missing fill for its attribute; a cut attribute line has
+// no newline any more, so the end of the file comes first and it is not found.
+TEST(LogChangedAfterScan, Table) {
+  constexpr long kLeft = -2, kDeleted = -1;
+  const struct {
+    long cut;
+    bool raw;
+    const char* expected;
+  } kRows[] = {
+      {kLeft, false, "  2|bob  |\n  1|ann  |\n  3|cy   |\n"},
+      {kDeleted, false, "  2|bob  |\n  1|ann  |\n  3|cy   |\n"},
+      {kFirstRecordEnd, false, "   |?????|\n  1|ann  |\n  3|cy   |\n"},
+      {kFirstRecordEnd - 3, false, "   |?????|\n  1|?????|\n  3|cy   |\n"},
+      {0, false, "   |?????|\n   |?????|\n  3|cy   |\n"},
+      {kFirstRecordEnd, true, "q:1\n  user-name ann\n1\nq:3\n  user-name cy\n2\n"},
+  };
+  DisplayTemplate tpl;
+  tpl.header_lines.clear();
+  tpl.job_items = {item("job-identifier", "3", nullptr, nullptr),
+                   item("user-name", "-5.5", "|", "|\n")};
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(std::to_string(row.cut) + (row.raw ? " raw" : ""));
+    TempDir dir;
+    const std::string first = dir.write("a.log", kFirstLog);
+    const std::string second = dir.write("b.log", kSecondLog);
+    const ScanResult scan = scan_job_logs({first.c_str(), second.c_str()}, 0, -1);
+    ASSERT_TRUE(scan.ok);
+    const int changed = row.cut == kDeleted ? unlink(first.c_str())
+                        : row.cut >= 0      ? truncate(first.c_str(), row.cut)
+                                            : 0;
+    ASSERT_EQ(changed, 0);
+    RunSettings settings;
+    settings.raw = row.raw;
     ::testing::internal::CaptureStdout();
-    show_records(scan.index, RunSettings{}, tpl_);
+    show_records(scan.index, settings, tpl);
     std::fflush(stdout);
-    return ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(), row.expected);
   }
-
-  TempDir dir_;
-  std::string first_;
-  std::string second_;
-  DisplayTemplate tpl_;
-};
-
-TEST_F(LogChangedAfterScan, Unchanged) {
-  EXPECT_EQ(display_after([] {}), "  2|bob  |\n  1|ann  |\n  3|cy   |\n");
-}
-
-TEST_F(LogChangedAfterScan, DeletedLogStaysReadable) {
-  EXPECT_EQ(display_after([this] { ASSERT_EQ(unlink(first_.c_str()), 0); }),
-            "  2|bob  |\n  1|ann  |\n  3|cy   |\n");
-}
-
-TEST_F(LogChangedAfterScan, TruncatedBetweenRecords) {
-  // The second record's bytes are gone: no header text, so an empty
-  // identifier, and the missing fill for its attribute.
-  EXPECT_EQ(display_after([this] { ASSERT_EQ(truncate(first_.c_str(), kFirstRecordEnd), 0); }),
-            "   |?????|\n  1|ann  |\n  3|cy   |\n");
-}
-
-TEST_F(LogChangedAfterScan, TruncatedMidRecord) {
-  // The cut attribute line has no newline any more: the end of the file
-  // comes first, so it is not found.
-  EXPECT_EQ(display_after([this] { ASSERT_EQ(truncate(first_.c_str(), kFirstRecordEnd - 3), 0); }),
-            "   |?????|\n  1|?????|\n  3|cy   |\n");
-}
-
-TEST_F(LogChangedAfterScan, TruncatedToNothing) {
-  EXPECT_EQ(display_after([this] { ASSERT_EQ(truncate(first_.c_str(), 0), 0); }),
-            "   |?????|\n   |?????|\n  3|cy   |\n");
-}
-
-TEST_F(LogChangedAfterScan, TruncatedInRawMode) {
-  const ScanResult scan = scan_job_logs({first_.c_str(), second_.c_str()}, 0, -1);
-  ASSERT_EQ(truncate(first_.c_str(), kFirstRecordEnd), 0);
-  RunSettings raw;
-  raw.raw = true;
-  ::testing::internal::CaptureStdout();
-  show_records(scan.index, raw, tpl_);
-  std::fflush(stdout);
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-            "q:1\n  user-name ann\n1\nq:3\n  user-name cy\n2\n");
 }
 
 }  // namespace

@@ -29,4 +29,3 @@ std::string CapturedErrors::text() const {
   return content;
 }
 
-int CapturedErrors::count() const { return diagnostics().error_count; }

@@ -16,7 +16,6 @@ class CapturedErrors {
 
   // Everything written to the error channel so far.
   std::string text() const;
-  int count() const;
 
  private:
   std::FILE* stream_;

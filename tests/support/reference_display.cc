@@ -35,23 +35,17 @@ bool begins_with_space(const char* line) {
   return std::isspace(static_cast<unsigned char>(line[0])) != 0;
 }
 
-// The display text collected in memory, written through the C library's
-// formatting exactly as the program writes it to standard output.
-class Output {
- public:
-  void put(const char* text) { text_ += text; }
-  void format(const char* conversion, const char* value) {
-    const int size = std::snprintf(nullptr, 0, conversion, value);
-    if (size <= 0) return;
-    std::string piece(static_cast<size_t>(size) + 1, '\0');
-    std::snprintf(&piece[0], piece.size(), conversion, value);
-    text_.append(piece.data(), static_cast<size_t>(size));
-  }
-  std::string& text() { return text_; }
+// The display is collected in memory, formatted by the C library exactly as
+// the program writes it to standard output.
+using Output = std::string;
 
- private:
-  std::string text_;
-};
+void put_formatted(const char* conversion, const char* value, Output& out) {
+  const int size = std::snprintf(nullptr, 0, conversion, value);
+  if (size <= 0) return;
+  std::string piece(static_cast<size_t>(size) + 1, '\0');
+  std::snprintf(&piece[0], piece.size(), conversion, value);
+  out.append(piece.data(), static_cast<size_t>(size));
+}
 
 // Between the first and the last double quote when there are two; otherwise
 // the text up to its last newline.
@@ -114,29 +108,25 @@ void job_identifier(const char* header, const DisplayItem& item, char* value) {
 }
 
 void print_item(const DisplayItem& item, const char* conversion, const char* value, Output& out) {
-  if (item.leading_text) out.put(item.leading_text->c_str());
+  if (item.leading_text) out += item.leading_text->c_str();
   if (item.value_kind == ValueKind::kTime) {
     const std::time_t seconds = oa_epoch_from_generalized(value);
     char work[kTextSize] = "";
     const std::tm* local = std::localtime(&seconds);
     const char* format = item.value_format ? item.value_format->c_str() : "";
     if (!local || std::strftime(work, kReadLimit, format, local) == 0) work[0] = '\0';
-    out.format(conversion, work);
+    put_formatted(conversion, work, out);
   } else {
-    out.format(conversion, value);
+    put_formatted(conversion, value, out);
   }
-  if (item.trailing_text) out.put(item.trailing_text->c_str());
+  if (item.trailing_text) out += item.trailing_text->c_str();
 }
 
 void dump_raw_record(std::FILE* stream, Output& out) {
   char line[kTextSize];
   read_line(line, stream);
-  out.put(line);
-  bool more = read_line(line, stream);
-  while (more && begins_with_space(line)) {
-    out.put(line);
-    more = read_line(line, stream);
-  }
+  do out += line;
+  while (read_line(line, stream) && begins_with_space(line));
 }
 
 void render_record(const DisplayList& items, const Entry& entry, bool raw,
@@ -170,16 +160,14 @@ void render_record(const DisplayList& items, const Entry& entry, bool raw,
       if (tpl.missing_fill) print_item(item, conversion, tpl.missing_fill->c_str(), out);
       continue;
     }
-    print_item(item, conversion, value, out);
-    if (item.value_kind == ValueKind::kRepeated) {
-      while (find_attribute(name.c_str(), entry.stream, value))
-        print_item(item, conversion, value, out);
-    }
+    do print_item(item, conversion, value, out);
+    while (item.value_kind == ValueKind::kRepeated &&
+           find_attribute(name.c_str(), entry.stream, value));
   }
 }
 
 void print_text_list(const DisplayList& list, Output& out) {
-  for (const DisplayItem& item : list) out.put(item.trailing_text.value_or("").c_str());
+  for (const DisplayItem& item : list) out += item.trailing_text.value_or("").c_str();
 }
 
 // Indexes one log's records, newest first, after the index built so far.
@@ -200,13 +188,8 @@ bool scan_log(const char* name, long start_after, std::vector<Entry>& index,
   long job_number = 1;
   while (more) {
     if (!begins_with_space(line)) {
-      bool is_job = false;
-      for (size_t i = std::strlen(line); i-- > 0;) {
-        if (line[i] == ':' || line[i] == '.') {
-          is_job = line[i] == ':';
-          break;
-        }
-      }
+      const size_t mark = std::string(line).find_last_of(":.");  // the last one decides
+      const bool is_job = mark != std::string::npos && line[mark] == ':';
       if (job_number > start_after) {
         entries.push_back({stream, position, is_job});
         if (is_job) ++jobs_indexed;
@@ -261,5 +244,5 @@ std::string reference_display(const ReferenceRun& run, const DisplayTemplate& tp
     if (!tpl.trailer_lines.empty() && jobs_shown != 0) print_text_list(tpl.trailer_lines, out);
   }
   for (std::FILE* stream : streams) std::fclose(stream);
-  return std::move(out.text());
+  return out;
 }
