@@ -29,10 +29,10 @@ fuzz:
 	FUZZ_SECONDS=$(FUZZ_SECONDS) fuzz/run.sh
 
 memcheck: build
-	tests/memcheck.sh $(BUILD)/jobview
+	scripts/memcheck.sh $(BUILD)/jobview
 
 coverage:
-	tests/coverage.sh
+	scripts/coverage.sh
 
 clean:
 	rm -rf $(BUILD)
@@ -64,7 +64,7 @@ cross-build:
 	cmake --build $(CROSS_BUILD) -j $(JOBS)
 
 cross-test: cross-build
-	bash tests/ecosystem/cross_test.sh $(CROSS_ARCH) $(CROSS_BUILD)/jobview
+	bash scripts/cross_test.sh $(CROSS_ARCH) $(CROSS_BUILD)/jobview
 
 # A .deb for the devices (architecture armhf or arm64, no dependencies).
 cross-package: cross-build
@@ -72,4 +72,4 @@ cross-package: cross-build
 
 # Stripped sizes of the native binary and, when it has been built, the device one.
 size: build
-	bash tests/ecosystem/size.sh $(BUILD)/jobview $(wildcard $(CROSS_BUILD)/jobview)
+	bash scripts/size.sh $(BUILD)/jobview $(wildcard $(CROSS_BUILD)/jobview)

@@ -24,5 +24,5 @@ set_tests_properties(ecosystem.install PROPERTIES RESOURCE_LOCK jobview_install)
 # Sanitized and unoptimised builds are far larger by design and are not measured.
 if(NOT JOBVIEW_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
   add_test(NAME ecosystem.size
-           COMMAND bash ${ECOSYSTEM_DIR}/size.sh --max 102400 $<TARGET_FILE:jobview>)
+           COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/size.sh --max 102400 $<TARGET_FILE:jobview>)
 endif()

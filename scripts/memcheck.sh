@@ -5,7 +5,7 @@
 # the program sees the same argv[0] as in a plain run (getopt's messages name it).
 set -euo pipefail
 binary=$(realpath "$1")
-here=$(cd "$(dirname "$0")" && pwd)
+here=$(cd "$(dirname "$0")/../tests" && pwd)
 jobs=${JOBS:-2}
 
 shim=$(mktemp -d)

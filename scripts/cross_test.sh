@@ -6,7 +6,7 @@
 set -u
 arch=$1
 binary=$(realpath "$2")
-root=$(cd "$(dirname "$0")/../.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
 
 case $arch in
   armhf) emulator=qemu-arm machine=ARM ;;
