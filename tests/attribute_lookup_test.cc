@@ -83,19 +83,4 @@ TEST_F(RecordViewTest, NamesAlikeInTheirFirstEightBytes) {
   EXPECT_EQ(values, (std::vector<std::string>{"1", "0"}));
 }
 
-TEST_F(RecordViewTest, TenThousandAttributeLines) {
-  std::string content = "j:1\n";
-  for (int i = 0; i < 10000; ++i)
-    content += "  n" + std::to_string(i) + " " + std::to_string(i) + "\n";
-  content += "  last " + std::string(250, 'v') + "\n";
-  const auto values = read(content, 0, {"n9999", "last"});
-  // The last line is cut to its first piece of 254 characters.
-  EXPECT_EQ(values, (std::vector<std::string>{"9999", std::string(247, 'v')}));
-}
-
-TEST_F(RecordViewTest, OffsetPastTheEndGivesAnEmptyRecord) {
-  EXPECT_TRUE(read("j:1\n  a 1\n", 100, {"a"}).empty());
-  EXPECT_EQ(view_.header_text(), "");
-}
-
 }  // namespace

@@ -1,7 +1,6 @@
 #include "template/file_lookup.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <string>
 
@@ -48,24 +47,6 @@ TEST(FileLookup, JoinedPathAtAndJustOverTheLimit) {
   ASSERT_EQ(sess.path().size() + 1 + name.size(), 255u);
   EXPECT_EQ(open_and_read(name.c_str()), "found\n");
   EXPECT_EQ(open_and_read((".//" + name.substr(1)).c_str()), "(none)");
-}
-
-TEST(FileLookup, DirectoryIsRefused) {
-  TempDir here, sess;
-  ASSERT_EQ(mkdir((here.path() + "/joblog.tpl").c_str(), 0755), 0);
-  ASSERT_EQ(mkdir((sess.path() + "/joblog.tpl").c_str(), 0755), 0);
-  ScopedCwd cwd(here.path());
-  ScopedEnv env("SESSPATH", sess.path().c_str());
-  EXPECT_EQ(open_and_read("joblog.tpl"), "(none)");
-}
-
-TEST(FileLookup, FifoWithoutWriterOpensWithoutBlocking) {
-  TempDir here;
-  const std::string fifo = here.path() + "/joblog.tpl";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  std::FILE* stream = locate_file(fifo.c_str(), "r");
-  EXPECT_NE(stream, nullptr);
-  if (stream != nullptr) std::fclose(stream);
 }
 
 }  // namespace

@@ -11,16 +11,6 @@
 
 namespace {
 
-TEST(LogFile, NulByteEndsTheTextButNotThePiece) {
-  TempDir dir;
-  std::FILE* stream = std::fopen(dir.write("log", std::string("ab\0cd\n", 6)).c_str(), "r");
-  LogFile log(stream);
-  const LogPiece piece = log.read_piece(0);
-  EXPECT_EQ(piece.size, 6u);
-  EXPECT_EQ(piece.text(), "ab");
-  std::fclose(stream);
-}
-
 TEST(LogFile, ReadingBackwardsOverManyWindowsGivesTheSameLines) {
   std::string content;
   std::vector<int64_t> offsets;

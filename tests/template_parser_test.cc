@@ -152,12 +152,4 @@ TEST_F(TemplateParser, ContextStaysCurrentAfterTheParse) {
   EXPECT_EQ(errors_.text(), "t.tpl:   5: later\n");
 }
 
-TEST_F(TemplateParser, NameAsGivenAlsoUnderSessPath) {
-  TempDir sess;
-  sess.write("s.tpl", "%bad\n");
-  ScopedEnv env("SESSPATH", sess.path().c_str());
-  EXPECT_TRUE(parse_template("s.tpl", tpl_));
-  EXPECT_EQ(errors_.text(), "s.tpl:   1: Unrecognized section 'bad'.\n");
-}
-
 }  // namespace
