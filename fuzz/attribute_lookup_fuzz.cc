@@ -8,8 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "driver/log_file.h"
 #include "fuzz_support.h"
+#include "joblog/log_file.h"
+#include "joblog/log_file_loops.h"
 #include "render/attribute_lookup.h"
 
 namespace {
@@ -25,11 +26,12 @@ bool inside(std::string_view part, std::string_view whole) {
 void check_line(std::string_view line) {
   const std::string_view cleaned = clean_value(line);
   expect(cleaned.empty() || inside(cleaned, line));
-  AttributeLine split;
-  if (split_attribute_line(line, split)) {
-    expect(!split.name.empty() && inside(split.name, line));
-    expect(split.name.find_first_of(" \t\n") == std::string_view::npos);
-    expect(split.value.empty() || inside(split.value, line));
+  std::string_view name;
+  if (attribute_name(line, name)) {
+    expect(!name.empty() && inside(name, line));
+    expect(name.find_first_of(" \t\n") == std::string_view::npos);
+    const std::string_view value = attribute_value(line, name);
+    expect(value.empty() || inside(value, line));
   }
 }
 

@@ -12,8 +12,6 @@
 
 namespace fuzz {
 
-std::jmp_buf* exit_trap = nullptr;
-
 namespace {
 
 // Held until the process ends (never destroyed): the exit handler that
@@ -83,22 +81,13 @@ void close_program_streams() {
 
 }  // namespace fuzz
 
-// The link wraps these C library calls (-Wl,--wrap=...): the program's exit()
-// jumps back into the target, and the streams it opens are remembered.
+// The link wraps these C library calls (-Wl,--wrap=...): the streams the
+// program opens are remembered.
 extern "C" {
-[[noreturn]] void __real_exit(int status);
 std::FILE* __real_fopen(const char* path, const char* mode);
 std::FILE* __real_fopen64(const char* path, const char* mode);
 std::FILE* __real_fdopen(int fd, const char* mode);
 int __real_fclose(std::FILE* stream);
-
-[[noreturn]] void __wrap_exit(int status) {
-  if (std::jmp_buf* trap = fuzz::exit_trap) {
-    fuzz::exit_trap = nullptr;
-    std::longjmp(*trap, 1);
-  }
-  __real_exit(status);
-}
 
 static std::FILE* remember(std::FILE* stream) {
   if (stream != nullptr && fuzz::tracking) fuzz::program_streams().push_back(stream);

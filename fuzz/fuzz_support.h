@@ -1,10 +1,9 @@
 #pragma once
 
 // What the fuzz targets share: the input as a file (the program reads logs and
-// templates by name), quiet channels, the program's streams closed after each
-// input, and a trap for the program's deliberate exits.
+// templates by name), quiet channels, and the program's streams closed after
+// each input.
 
-#include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -14,8 +13,8 @@ namespace fuzz {
 // Sends standard output and the error channel to /dev/null.
 void quiet_output();
 
-// Puts the error count far below the limit: the limit's exit is a behaviour of
-// whole runs (tested end to end), not a finding.
+// Puts the error count far below the limit: the limit's end of the run is a
+// behaviour of whole runs (tested end to end), not a finding.
 void reset_error_count();
 
 // The target's own directory for its input files, removed at exit.
@@ -28,21 +27,5 @@ std::string write_input(const char* name, const uint8_t* data, size_t size);
 // program's parts a million times in one process, so it closes them itself.
 void track_program_streams();
 void close_program_streams();
-
-// Runs `body`; false when it ended the program through exit(), which the
-// target's link (--wrap=exit) turns into a jump back here.
-extern std::jmp_buf* exit_trap;
-template <typename Body>
-bool run_trapping_exit(Body&& body) {
-  std::jmp_buf trap;
-  if (setjmp(trap) != 0) {
-    exit_trap = nullptr;
-    return false;
-  }
-  exit_trap = &trap;
-  body();
-  exit_trap = nullptr;
-  return true;
-}
 
 }  // namespace fuzz

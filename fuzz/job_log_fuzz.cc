@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/job_log_scan.h"
 #include "driver/output_loop.h"
 #include "driver/run_settings.h"
 #include "fuzz_support.h"
+#include "joblog/job_log_scan.h"
 #include "template/display_template.h"
 
 namespace {

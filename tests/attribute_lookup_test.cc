@@ -11,9 +11,9 @@
 namespace {
 
 std::string value_of(const std::string& line) {
-  AttributeLine attribute;
-  if (!split_attribute_line(line, attribute)) return "<no name>";
-  return "[" + std::string(attribute.name) + "]=[" + std::string(attribute.value) + "]";
+  std::string_view name;
+  if (!attribute_name(line, name)) return "<no name>";
+  return "[" + std::string(name) + "]=[" + std::string(attribute_value(line, name)) + "]";
 }
 
 TEST(CleanValue, Table) {

@@ -24,12 +24,14 @@ std::string ours(const std::string& width, const char* value) {
   char* text = nullptr;
   size_t size = 0;
   std::FILE* stream = open_memstream(&text, &size);
+  OutputChannel out;
+  out.set_stream(stream);
   if (format.fast()) {
-    OutputBuffer out(stream);
     format.format_fast(value, out);
   } else {
-    format.format_with_c_library(value, stream);
+    format.format_with_c_library(value, out);
   }
+  out.flush();
   std::fclose(stream);
   std::string result(text, size);
   std::free(text);

@@ -1,4 +1,4 @@
-#include "template/file_lookup.h"
+#include "platform/file_lookup.h"
 
 #include <gtest/gtest.h>
 

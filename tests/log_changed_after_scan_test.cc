@@ -9,10 +9,12 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/job_log_scan.h"
-#include "driver/log_file.h"
+#include "diag/output_channel.h"
 #include "driver/output_loop.h"
 #include "driver/run_settings.h"
+#include "joblog/job_log_scan.h"
+#include "joblog/log_file.h"
+#include "joblog/log_file_loops.h"
 #include "support/temp_dir.h"
 #include "template/display_template.h"
 
@@ -72,7 +74,7 @@ TEST(LogChangedAfterScan, Table) {
     settings.raw = row.raw;
     ::testing::internal::CaptureStdout();
     show_records(scan.index, settings, tpl);
-    std::fflush(stdout);
+    output_channel().flush();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), row.expected);
   }
 }

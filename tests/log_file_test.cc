@@ -1,4 +1,4 @@
-#include "driver/log_file.h"
+#include "joblog/log_file.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "joblog/log_file_loops.h"
 #include "support/temp_dir.h"
 
 namespace {

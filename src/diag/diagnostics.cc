@@ -1,7 +1,8 @@
 #include "diag/diagnostics.h"
 
 #include <cstdarg>
-#include <cstdlib>
+
+#include "diag/output_channel.h"
 
 Diagnostics& diagnostics() {
   static Diagnostics state;
@@ -14,39 +15,45 @@ ReaderContext* set_context(ReaderContext* context) {
   return d.context;
 }
 
+bool error_limit_reached() { return diagnostics().error_count > kErrorLimit; }
+
 namespace {
 
-std::FILE* stream_or(std::FILE* stream, std::FILE* fallback) { return stream ? stream : fallback; }
-
-int write_located(std::FILE* stream, const char* format, va_list args) {
+const char* location_name() {
   const ReaderContext* context = set_context();
-  if (context != nullptr && context->name != nullptr) {
-    std::fprintf(stream, "%s:%4d: ", context->name, static_cast<int>(context->line_number));
-  }
-  return std::vfprintf(stream, format, args);
+  return context != nullptr ? context->name : nullptr;
 }
 
 }  // namespace
 
 int error(const char* format, ...) {
+  if (error_limit_reached()) return 0;
   Diagnostics& d = diagnostics();
-  std::FILE* stream = stream_or(d.err, stderr);
+  std::FILE* stream = d.err != nullptr ? d.err : stderr;
+  if (const char* name = location_name()) {
+    std::fprintf(stream, "%s:%4d: ", name, static_cast<int>(set_context()->line_number));
+  }
   va_list args;
   va_start(args, format);
-  const int written = write_located(stream, format, args);
+  const int written = std::vfprintf(stream, format, args);
   va_end(args);
-  if (++d.error_count > kErrorLimit) {
-    std::fputs("... exceeded error count, exiting...\n", stream);
-    std::exit(1);
-  }
+  if (++d.error_count > kErrorLimit) std::fputs("... exceeded error count, exiting...\n", stream);
   return written;
 }
 
 int print(const char* format, ...) {
-  Diagnostics& d = diagnostics();
+  if (error_limit_reached()) return 0;
+  OutputChannel& out = output_channel();
   va_list args;
+  if (const char* name = location_name()) {
+    char line[16];
+    std::snprintf(line, sizeof line, "%4d: ", static_cast<int>(set_context()->line_number));
+    out.append(name);
+    out.append(":");
+    out.append(line);
+  }
   va_start(args, format);
-  const int written = write_located(stream_or(d.out, stdout), format, args);
+  const int written = out.vprint(format, args);
   va_end(args);
   return written;
 }

@@ -15,7 +15,6 @@ struct Diagnostics {
   ReaderContext* context = nullptr;  // the current reader context
   int error_count = 0;               // messages sent through error(), never reset by the program
   std::FILE* err = nullptr;          // null means stderr; tests may redirect
-  std::FILE* out = nullptr;          // null means stdout; tests may redirect
 };
 Diagnostics& diagnostics();
 
@@ -23,8 +22,11 @@ Diagnostics& diagnostics();
 ReaderContext* set_context(ReaderContext* context = nullptr);
 
 // Writes a message to the error channel and counts it. The eleventh message of
-// a run is followed by "... exceeded error count, exiting...\n" and exit(1).
+// a run is followed by "... exceeded error count, exiting...\n"; from then on
+// the run is over: both channels stay silent, and every caller that reports
+// errors gives up and hands status 1 back to the top.
 int error(const char* format, ...) __attribute__((format(printf, 1, 2)));
+bool error_limit_reached();
 
 // Writes text to the output channel; not counted.
 int print(const char* format, ...) __attribute__((format(printf, 1, 2)));

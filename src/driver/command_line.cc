@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "template/template_parser.h"
 
@@ -37,7 +38,7 @@ void set_missing_fill(DisplayTemplate& tpl, const char* argument) {
 
 }  // namespace
 
-bool parse_command_line(int argc, char** argv, RunSettings& settings, DisplayTemplate& tpl) {
+CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, DisplayTemplate& tpl) {
   settings.program_name = base_name(argc > 0 && argv[0] != nullptr ? argv[0] : "jobview");
   settings.template_name = std::getenv("JLOG_TEMPLATE");
 
@@ -69,44 +70,56 @@ bool parse_command_line(int argc, char** argv, RunSettings& settings, DisplayTem
         settings.stamp = true;
         break;
       case 't':
-        if (!parse_template(optarg, tpl)) std::exit(1);
+        if (!parse_template(optarg, tpl)) return CommandLine::kFailed;
         settings.template_name = optarg;
         break;
       case 'T':
         tpl.default_time_format = optarg;
         break;
       default:  // -h, an unknown letter or a missing argument (getopt has said which)
-        return false;
+        return CommandLine::kUsage;
     }
   }
   settings.logs.assign(argv + optind, argv + argc);
-  return !settings.logs.empty();
+  return settings.logs.empty() ? CommandLine::kUsage : CommandLine::kRun;
 }
 
-void write_usage(const RunSettings& settings, const DisplayTemplate& tpl) {
-  std::printf("\nUsage: %s [-l displayLines] [-m maxJobs] [-M fill] \\\n", settings.program_name);
-  std::puts("              [-r jobCnt] [-R] [-S]");
-  std::puts("              [-s startRecord] [-T timeFormat] \\");
-  std::puts("              [-t displayTemplate] job_log ...");
-  std::putchar('\n');
-  std::printf("   -l number of display lines (default %d).\n", settings.display_lines);
-  std::puts("   -M missing fill character (default '?', '' means omit missing field).");
-  std::puts("   -m maximum number of jobs to display.");
-  std::puts("   -R display raw job_log record.");
-  std::puts("   -r repeat display header after 'n' jobs.");
-  std::puts("   -S precede output with unique identification stamp.");
-  std::puts("   -s start-after job record in first job_log (default 0).");
-  std::printf("   -T time format (using strftime notation, default \"%s\").\n",
-              tpl.default_time_format.c_str());
-  std::puts("   -t display template file.");
-  std::putchar('\n');
-  std::puts("  The display template can also be specified by the environment");
-  std::printf("  variable %s (-t option takes precedence over the\n", "JLOG_TEMPLATE");
-  std::puts("  environment variable). If the display template is not mentioned");
-  std::printf("  by either method, an attempt is made to locate '%s'\n", kDefaultTemplateName);
-  std::puts("  in the current directory or the directory mentioned in");
-  std::printf("  the environment variable %s. If all these attempts to\n", "SESSPATH");
-  std::puts("  locate a display template fail, the program will use an");
-  std::puts("  internal default display.");
-  std::putchar('\n');
+std::string usage_text(const RunSettings& settings, const DisplayTemplate& tpl) {
+  std::string text = "\nUsage: ";
+  text += settings.program_name;
+  text +=
+      " [-l displayLines] [-m maxJobs] [-M fill] \\\n"
+      "              [-r jobCnt] [-R] [-S]\n"
+      "              [-s startRecord] [-T timeFormat] \\\n"
+      "              [-t displayTemplate] job_log ...\n"
+      "\n"
+      "   -l number of display lines (default ";
+  text += std::to_string(settings.display_lines);
+  text +=
+      ").\n"
+      "   -M missing fill character (default '?', '' means omit missing field).\n"
+      "   -m maximum number of jobs to display.\n"
+      "   -R display raw job_log record.\n"
+      "   -r repeat display header after 'n' jobs.\n"
+      "   -S precede output with unique identification stamp.\n"
+      "   -s start-after job record in first job_log (default 0).\n"
+      "   -T time format (using strftime notation, default \"";
+  text += tpl.default_time_format;
+  text +=
+      "\").\n"
+      "   -t display template file.\n"
+      "\n"
+      "  The display template can also be specified by the environment\n"
+      "  variable JLOG_TEMPLATE (-t option takes precedence over the\n"
+      "  environment variable). If the display template is not mentioned\n"
+      "  by either method, an attempt is made to locate '";
+  text += kDefaultTemplateName;
+  text +=
+      "'\n"
+      "  in the current directory or the directory mentioned in\n"
+      "  the environment variable SESSPATH. If all these attempts to\n"
+      "  locate a display template fail, the program will use an\n"
+      "  internal default display.\n"
+      "\n";
+  return text;
 }

@@ -1,12 +1,20 @@
 #pragma once
 
+#include <string>
+
 #include "driver/run_settings.h"
 #include "template/display_template.h"
 
-// Reads JLOG_TEMPLATE and the options into `settings` and `tpl` (-T, -M);
-// a -t file is parsed when met, and a failed parse ends the program with 1.
-// False when the usage text is due (-h, a bad option, no job log name).
-bool parse_command_line(int argc, char** argv, RunSettings& settings, DisplayTemplate& tpl);
+// What the command line asks of the run.
+enum class CommandLine {
+  kRun,     // show the job logs named
+  kUsage,   // -h, a bad option or no job log name: the usage text, status 0
+  kFailed,  // a -t file that could not be read or parsed: status 1
+};
 
-// Writes the usage text to standard output.
-void write_usage(const RunSettings& settings, const DisplayTemplate& tpl);
+// Reads JLOG_TEMPLATE and the options into `settings` and `tpl` (-T, -M);
+// a -t file is parsed when met.
+CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, DisplayTemplate& tpl);
+
+// The usage text, which shows the settings in force when it is asked for.
+std::string usage_text(const RunSettings& settings, const DisplayTemplate& tpl);

@@ -1,6 +1,6 @@
 #include "driver/output_loop.h"
 
-#include "driver/output_check.h"
+#include "diag/output_channel.h"
 #include "render/record_renderer.h"
 
 namespace {
@@ -10,7 +10,7 @@ class OutputLoop {
   OutputLoop(const RunSettings& settings, const DisplayTemplate& tpl)
       : settings_(settings), tpl_(tpl), renderer_(tpl, settings.raw) {}
 
-  void run(RecordIndex::Cursor cursor) {
+  void show_all(RecordIndex::Cursor cursor) {
     // Counts compare as unsigned: a limit of -1 never stops the display, and
     // a negative repeat count divides only a count of 0.
     const unsigned long max_jobs = static_cast<unsigned long>(settings_.max_jobs);
@@ -30,7 +30,7 @@ class OutputLoop {
   }
 
   void finish() {
-    if (jobs_shown_ != 0 && !tpl_.trailer_lines.empty() && !output_failed()) {
+    if (jobs_shown_ != 0 && !tpl_.trailer_lines.empty() && !output_channel().failed()) {
       renderer_.print_text_list(tpl_.trailer_lines);
     }
   }
@@ -45,7 +45,7 @@ class OutputLoop {
     if (tpl_.job_items.empty()) return true;
     renderer_.render_record(items, entry);
     if (entry.is_job) ++jobs_shown_;
-    return !output_failed();
+    return !output_channel().failed();
   }
 
   const RunSettings& settings_;
@@ -60,6 +60,6 @@ void show_records(const RecordIndex& index, const RunSettings& settings,
                   const DisplayTemplate& tpl) {
   if (index.empty()) return;
   OutputLoop loop(settings, tpl);
-  loop.run(index.begin());
+  loop.show_all(index.begin());
   loop.finish();
 }

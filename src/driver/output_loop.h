@@ -1,7 +1,7 @@
 #pragma once
 
-#include "driver/record_index.h"
 #include "driver/run_settings.h"
+#include "joblog/record_index.h"
 #include "template/display_template.h"
 
 // Shows the records of a non-empty index: each job followed by the documents

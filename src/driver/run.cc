@@ -4,12 +4,12 @@
 #include <cstring>
 
 #include "diag/diagnostics.h"
+#include "diag/output_channel.h"
 #include "driver/command_line.h"
-#include "driver/job_log_scan.h"
-#include "driver/output_check.h"
 #include "driver/output_loop.h"
+#include "joblog/job_log_scan.h"
+#include "platform/file_lookup.h"
 #include "platform/named_lock.h"
-#include "template/file_lookup.h"
 #include "template/template_parser.h"
 
 namespace {
@@ -54,9 +54,14 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
 int run(int argc, char** argv) {
   RunSettings settings;
   DisplayTemplate& tpl = display_template();
-  if (!parse_command_line(argc, argv, settings, tpl)) {
-    write_usage(settings, tpl);
-    return 0;
+  switch (parse_command_line(argc, argv, settings, tpl)) {
+    case CommandLine::kRun:
+      break;
+    case CommandLine::kUsage:
+      output_channel().append(usage_text(settings, tpl));
+      return 0;
+    case CommandLine::kFailed:
+      return 1;
   }
   if (!choose_template(settings, tpl)) return 1;
   clear_location();
@@ -68,19 +73,24 @@ int run(int argc, char** argv) {
   }
   x_lock(lock);
 
+  // Past the error limit the run ends where it stands, with the lock still
+  // held until the process is gone.
   const ScanResult scan = scan_job_logs(settings.logs, settings.start_after, settings.max_jobs);
+  if (error_limit_reached()) return 1;
   if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
+  if (error_limit_reached()) return 1;
   if (scan.ok) show_records(scan.index, settings, tpl);
   // The display is complete only once it has left the buffer, so that happens under the lock.
-  flush_output();
+  output_channel().flush();
 
   x_unlock(lock);
   return scan.ok ? 0 : 1;
 }
 
 int finish_output(int status) {
-  if (flush_output()) return status;
+  OutputChannel& out = output_channel();
+  if (out.flush()) return status;
   clear_location();  // also when the run ended before the template was settled
-  error("Unable to write standard output: %s.\n", std::strerror(output_error()));
+  error("Unable to write standard output: %s.\n", std::strerror(out.error_number()));
   return 1;
 }

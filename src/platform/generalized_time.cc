@@ -75,8 +75,8 @@ std::time_t oa_epoch_from_generalized(const char* text) {
   while (std::isspace(static_cast<unsigned char>(*p))) ++p;
   if (*p != '\0') return 0;
 
-  if (month < 1 || month > 12 || day < 1 || day > days_in_month(century_year, month) ||
-      hour > 23 || minute > 59 || second > 60) {
+  if (month < 1 || month > 12 || day < 1 || day > days_in_month(century_year, month) || hour > 23 ||
+      minute > 59 || second > 60) {
     return 0;
   }
   if (has_zone) {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "joblog/log_file_loops.h"
+
 std::string_view clean_value(std::string_view text) {
   const size_t first = text.find('"');
   const size_t last = text.rfind('"');
@@ -83,12 +85,6 @@ bool name_in_log_line(std::string_view line, std::string_view& name) {
 }
 
 }  // namespace
-
-bool split_attribute_line(std::string_view line, AttributeLine& out) {
-  if (!attribute_name(line, out.name)) return false;
-  out.value = attribute_value(line, out.name);
-  return true;
-}
 
 int WantedNames::add(std::string_view name) {
   const int found = find(name);
@@ -174,7 +170,8 @@ size_t RecordView::find_attribute(int name_id, size_t from) const {
   // last it got: both are kept at hand.
   if (name_id < 0 || static_cast<size_t>(name_id) >= first_.size()) return npos;
   if (from == 0) return first_[static_cast<size_t>(name_id)];
-  if (from <= lines_.size() && lines_[from - 1].name_id == name_id) return lines_[from - 1].next_same;
+  if (from <= lines_.size() && lines_[from - 1].name_id == name_id)
+    return lines_[from - 1].next_same;
   for (size_t i = from; i < lines_.size(); ++i) {
     if (lines_[i].name_id == name_id) return i;
   }

@@ -7,24 +7,17 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/log_file.h"
+#include "joblog/log_file.h"
 
 // The value text of a line: between its first and last double quote when it
 // holds two or more, else the line without its last newline and what follows.
 std::string_view clean_value(std::string_view text);
 
-// An attribute line split into its first token (the attribute name, ended by a
-// space, tab or newline) and its cleaned value (after that one delimiter,
-// leading spaces and '=' skipped; tabs are part of the value).
-struct AttributeLine {
-  std::string_view name;
-  std::string_view value;
-};
-// False when the line holds no token (an empty or all-blank line).
-bool split_attribute_line(std::string_view line, AttributeLine& out);
-
-// The two steps of split_attribute_line, for callers that look at the name
-// before they need the value: the name's end is where the value search starts.
+// An attribute line is its first token, the attribute name (ended by a space,
+// tab or newline), then its value. attribute_name finds the name; false when
+// the line holds no token (an empty or all-blank line). attribute_value gives
+// the cleaned value after the name: past the one delimiter that ended it,
+// leading spaces and '=' skipped (tabs are part of the value).
 bool attribute_name(std::string_view line, std::string_view& name);
 std::string_view attribute_value(std::string_view line, std::string_view name);
 
@@ -33,7 +26,7 @@ std::string_view attribute_value(std::string_view line, std::string_view name);
 class WantedNames {
  public:
   static constexpr int kNone = -1;
-  int add(std::string_view name);     // the id of name, added when new
+  int add(std::string_view name);         // the id of name, added when new
   int find(std::string_view name) const;  // the id of name, or kNone
   // find() for a name inside a line read from a log, which has kLogPieceSlack
   // readable bytes after it: names are told apart by their first eight bytes.

@@ -44,7 +44,7 @@ FieldFormat::FieldFormat(std::string_view field_width) {
   }
 }
 
-void FieldFormat::format_fast(std::string_view value, OutputBuffer& out) const {
+void FieldFormat::format_fast(std::string_view value, OutputChannel& out) const {
   if (value.size() > precision_) value = value.substr(0, precision_);
   const size_t padding = width_ > value.size() ? width_ - value.size() : 0;
   if (!left_) out.append_fill(' ', padding);
@@ -52,6 +52,6 @@ void FieldFormat::format_fast(std::string_view value, OutputBuffer& out) const {
   if (left_) out.append_fill(' ', padding);
 }
 
-void FieldFormat::format_with_c_library(const char* value, std::FILE* stream) const {
-  std::fprintf(stream, conversion_.c_str(), value);
+void FieldFormat::format_with_c_library(const char* value, OutputChannel& out) const {
+  out.print(conversion_.c_str(), value);
 }

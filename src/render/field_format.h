@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "render/output_buffer.h"
+#include "diag/output_channel.h"
 
 // The field conversion of a display item: "%" + field width + "s", compiled
 // once. Widths of the usual form ([-][width][.precision]) are applied here;
@@ -15,10 +15,10 @@ class FieldFormat {
   explicit FieldFormat(std::string_view field_width);
 
   // True when the value is written by `format_fast`; otherwise the caller
-  // writes it with `format_with_c_library` straight to the stream.
+  // hands it, terminated, to `format_with_c_library`.
   bool fast() const { return fast_; }
-  void format_fast(std::string_view value, OutputBuffer& out) const;
-  void format_with_c_library(const char* value, std::FILE* stream) const;
+  void format_fast(std::string_view value, OutputChannel& out) const;
+  void format_with_c_library(const char* value, OutputChannel& out) const;
 
  private:
   bool fast_ = true;

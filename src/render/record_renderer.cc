@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "diag/output_channel.h"
+#include "joblog/log_file_loops.h"
 #include "render/attribute_lookup.h"
 #include "render/field_format.h"
 #include "render/job_identifier.h"
-#include "render/output_buffer.h"
 #include "render/time_value.h"
 
 namespace {
@@ -19,7 +20,7 @@ struct CompiledItem {
   bool is_identifier;  // "job-identifier": built from the header text
   int name_id;         // for other attributes: the id in the list's WantedNames
   FieldFormat format;
-  std::string_view leading;   // written as C strings: up to a NUL, if one were there
+  std::string_view leading;  // written as C strings: up to a NUL, if one were there
   std::string_view trailing;
 };
 
@@ -54,7 +55,7 @@ struct RecordRenderer::Impl {
   CompiledList document_list;
   CompiledList other_list;
   RecordView record;
-  OutputBuffer out{stdout};
+  OutputChannel& out = output_channel();
   std::string value;       // a value as a C string, for the C library
   std::string identifier;  // a value built by an identifier pattern
   std::string shown;       // a formatted time
@@ -115,9 +116,8 @@ struct RecordRenderer::Impl {
     if (c.format.fast()) {
       c.format.format_fast(text, out);
     } else {
-      out.flush();
       value.assign(text);
-      c.format.format_with_c_library(value.c_str(), stdout);
+      c.format.format_with_c_library(value.c_str(), out);
     }
     out.append(c.trailing);
   }
@@ -158,9 +158,9 @@ struct RecordRenderer::Impl {
 };
 
 RecordRenderer::RecordRenderer(const DisplayTemplate& tpl, bool raw_mode)
-    : impl_(new Impl(tpl, raw_mode)) {}
+    : impl_(std::make_unique<Impl>(tpl, raw_mode)) {}
 
-RecordRenderer::~RecordRenderer() { delete impl_; }
+RecordRenderer::~RecordRenderer() = default;
 
 void RecordRenderer::render_record(const DisplayList& items, const JobEntry& entry) {
   impl_->render(items, entry);

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "driver/record_index.h"
+#include <memory>
+
+#include "joblog/record_index.h"
 #include "template/display_template.h"
 
 // Writes the display: records laid out by a display list, header and trailer
 // texts, and in raw mode records exactly as stored. Everything goes to
-// standard output; no location prefix applies during the display.
+// the output channel; no location prefix applies during the display.
 class RecordRenderer {
  public:
   RecordRenderer(const DisplayTemplate& tpl, bool raw_mode);
@@ -22,5 +24,5 @@ class RecordRenderer {
 
  private:
   struct Impl;
-  Impl* impl_;
+  std::unique_ptr<Impl> impl_;
 };

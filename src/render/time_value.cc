@@ -49,8 +49,8 @@ class LocalTimeCache {
     }
     return first.tm_gmtoff == hour_.tm_gmtoff && last.tm_gmtoff == hour_.tm_gmtoff &&
            first.tm_isdst == hour_.tm_isdst && last.tm_isdst == hour_.tm_isdst &&
-           first.tm_hour == hour_.tm_hour && last.tm_hour == hour_.tm_hour &&
-           first.tm_min == 0 && first.tm_sec == 0 && last.tm_min == 59 && last.tm_sec == 59;
+           first.tm_hour == hour_.tm_hour && last.tm_hour == hour_.tm_hour && first.tm_min == 0 &&
+           first.tm_sec == 0 && last.tm_min == 59 && last.tm_sec == 59;
   }
 
   State state_ = kNone;
@@ -84,18 +84,31 @@ bool format_common(const char* format, const std::tm& t, std::string& out) {
         std::memcpy(p, kMonths + 3 * t.tm_mon, 3);
         p += 3;
         break;
-      case 'd': two_digits(t.tm_mday, p); break;
-      case 'H': two_digits(t.tm_hour, p); break;
-      case 'M': two_digits(t.tm_min, p); break;
-      case 'S': two_digits(t.tm_sec, p); break;
-      case 'm': two_digits(t.tm_mon + 1, p); break;
+      case 'd':
+        two_digits(t.tm_mday, p);
+        break;
+      case 'H':
+        two_digits(t.tm_hour, p);
+        break;
+      case 'M':
+        two_digits(t.tm_min, p);
+        break;
+      case 'S':
+        two_digits(t.tm_sec, p);
+        break;
+      case 'm':
+        two_digits(t.tm_mon + 1, p);
+        break;
       case 'Y':
         if (t.tm_year < 1000 - 1900 || t.tm_year > 9999 - 1900) return false;
         two_digits((t.tm_year + 1900) / 100, p);
         two_digits((t.tm_year + 1900) % 100, p);
         break;
-      case '%': *p++ = '%'; break;
-      default: return false;
+      case '%':
+        *p++ = '%';
+        break;
+      default:
+        return false;
     }
   }
   const size_t length = static_cast<size_t>(p - text);

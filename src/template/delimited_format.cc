@@ -1,7 +1,8 @@
+#include "template/delimited_format.h"
+
 #include <cstring>
 
 #include "diag/diagnostics.h"
-#include "template/template_parser.h"
 
 const char* extract_delimited(char* text) {
   if (text == nullptr) return nullptr;

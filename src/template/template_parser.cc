@@ -1,11 +1,11 @@
 #include "template/template_parser.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "diag/diagnostics.h"
-#include "template/file_lookup.h"
+#include "platform/file_lookup.h"
+#include "template/delimited_format.h"
 #include "template/layout_line.h"
 #include "template/line_reader.h"
 
@@ -57,7 +57,8 @@ void start_list(ParserState& state, Section section, DisplayList& list) {
   if (section == Section::kJob || section == Section::kDocument) state.attribute_section = section;
 }
 
-void handle_section_line(ParserState& state, char* line) {
+// False on a structure no template has: the parse ends there.
+bool handle_section_line(ParserState& state, char* line) {
   size_t position = 1;  // after the '%'
   const std::string keyword = next_word(line, &position);
   DisplayTemplate& tpl = state.tpl;
@@ -78,7 +79,7 @@ void handle_section_line(ParserState& state, char* line) {
   } else if (keyword == "layout") {
     if (state.section != Section::kJob && state.section != Section::kDocument) {
       error("Layout MUST appear after job or document attribute section.\n");
-      std::exit(1);
+      return false;
     }
     const std::string open = next_word(line, &position);
     const std::string close = next_word(line, &position);
@@ -92,6 +93,7 @@ void handle_section_line(ParserState& state, char* line) {
     // Also a line of '%' and blanks alone: it names the empty keyword.
     error("Unrecognized section '%s'.\n", keyword.c_str());
   }
+  return true;
 }
 
 bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -131,11 +133,12 @@ bool fill_item(DisplayItem& item, char* line, const DisplayTemplate& tpl) {
   return true;
 }
 
-void handle_content_line(ParserState& state, char* line) {
+// False on content before any list section: the parse ends there.
+bool handle_content_line(ParserState& state, char* line) {
   if (state.list == nullptr) {
     error("Not a legally formatted display template file.\n");
     error("No '%c' template description sections found.\n", '%');
-    std::exit(1);
+    return false;
   }
   switch (state.section) {
     case Section::kJob:
@@ -161,6 +164,7 @@ void handle_content_line(ParserState& state, char* line) {
     case Section::kNone:
       break;  // not reached: a list section always leaves this state
   }
+  return true;
 }
 
 }  // namespace
@@ -180,25 +184,24 @@ bool parse_template(const char* name, DisplayTemplate& tpl) {
 
   ParserState state(tpl);
   char line[kTemplateLineSize];
-  while (read_logical_line(line, context.reader)) {
-    if (line[0] == '%') {
-      handle_section_line(state, line);
-    } else {
-      handle_content_line(state, line);
-    }
+  bool well_formed = true;
+  while (well_formed && !error_limit_reached() && read_logical_line(line, context.reader)) {
+    well_formed =
+        line[0] == '%' ? handle_section_line(state, line) : handle_content_line(state, line);
   }
   // A read error is not the end of the file: a template read in part must not
   // pass for a whole one.
   const bool read_failed = std::ferror(stream) != 0;
   std::fclose(stream);
   context.reader.stream = nullptr;
+  if (!well_formed || error_limit_reached()) return false;
   if (read_failed) {
     error("Unable to access file '%s'.\n", context.name.c_str());
     return false;
   }
   const bool jobs_complete = check_field_sizes(tpl.job_items);
   const bool documents_complete = check_field_sizes(tpl.document_items);
-  return jobs_complete && documents_complete;
+  return jobs_complete && documents_complete && !error_limit_reached();
 }
 
 bool check_field_sizes(const DisplayList& list) {

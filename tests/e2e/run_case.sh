@@ -4,7 +4,8 @@
 # exact expected `stdout`, `stderr` and `status` (missing files: empty, 0).
 # The case runs in a scratch copy of its directory, with TZ=UTC, its own lock
 # directory and no template variables, so it sees nothing of the caller; the
-# project's examples/ directory is $EXAMPLES.
+# project's examples/ directory is $EXAMPLES, and the job logs that several
+# cases share are in $LOGS (tests/e2e/logs).
 set -u
 binary=$1
 case_dir=$2
@@ -14,10 +15,10 @@ trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
 cp -R "$case_dir/." "$work/"
 mkdir -p "$work/.lock"
 
-# Cases may use the project's examples through $EXAMPLES.
 export JOBVIEW_BINARY=$binary
-export EXAMPLES
+export EXAMPLES LOGS
 EXAMPLES=$(cd "$(dirname "$0")/../../examples" && pwd)
+LOGS=$(cd "$(dirname "$0")/logs" 2>/dev/null && pwd)
 
 cd "$work"
 status=0

@@ -52,6 +52,15 @@ if grep -v -e '^\./usr/' -e '^\./$' <<<"$contents" | grep -q .; then
   fail "files outside /usr: $(grep -v -e '^\./usr/' -e '^\./$' <<<"$contents")"
 fi
 
+# Debian's own checker has nothing to say about it (when it is installed).
+if command -v lintian >/dev/null; then
+  tags=$(lintian --tag-display-limit 0 "$deb" 2>/dev/null)
+  [[ -z $tags ]] || fail "lintian: $tags"
+fi
+for path in ./usr/share/doc/jobview/copyright ./usr/share/doc/jobview/changelog.gz; do
+  grep -qx "$path" <<<"$contents" || fail "not in the package: $path"
+done
+
 dpkg-deb -x "$deb" "$work/root"
 bin=$work/root/usr/bin/jobview
 if readelf -S "$bin" | grep -q '\.debug_'; then

@@ -28,4 +28,3 @@ std::string CapturedErrors::text() const {
   std::fseek(stream_, 0, SEEK_END);  // later messages go after these
   return content;
 }
-

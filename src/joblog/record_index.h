@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "driver/log_file.h"
+#include "joblog/log_file.h"
 
 // One selected record of a job log.
 struct JobEntry {

@@ -1,4 +1,4 @@
-#include "driver/record_index.h"
+#include "joblog/record_index.h"
 
 void RecordIndex::begin_log(std::unique_ptr<LogFile> log, long log_number) {
   logs_.push_back(Log{std::move(log), log_number, {}});

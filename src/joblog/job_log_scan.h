@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/record_index.h"
+#include "joblog/record_index.h"
 
 // What the scan of the job logs leaves for the run.
 struct ScanResult {

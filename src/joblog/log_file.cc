@@ -1,4 +1,4 @@
-#include "driver/log_file.h"
+#include "joblog/log_file.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
-
 
 namespace {
 
@@ -27,7 +26,8 @@ Window shared_window;  // constant-initialised: no guard on the hot path
 Window& window() { return shared_window; }
 
 void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
-  // Cleared once, so that the slack after the window's bytes reads as defined.
+  // The window keeps kLogPieceSlack bytes after its end, the margin that the
+  // interface promises after every piece; cleared once, so they read as defined.
   if (!w.bytes) w.bytes = std::make_unique<char[]>(kWindowSize + kLogPieceSlack);
   w.owner = owner;
   w.start = start;
@@ -62,14 +62,14 @@ const char* LogFile::bytes_at(int64_t offset, size_t& available) {
 const char* LogFile::bytes_at(int64_t offset, size_t& available, bool& at_end) {
   Window& w = window();
   const int64_t end = w.start + static_cast<int64_t>(w.size);
-  const bool covered = w.owner == this && offset >= w.start &&
-                       (offset + static_cast<int64_t>(kLogPieceMax) <= end ||
-                        (w.reaches_end && offset <= end));
+  const bool covered =
+      w.owner == this && offset >= w.start &&
+      (offset + static_cast<int64_t>(kLogPieceMax) <= end || (w.reaches_end && offset <= end));
   if (!covered) {
     int64_t start = offset;
     if (w.owner == this && offset < w.start) {
-      start = std::max<int64_t>(0, offset + static_cast<int64_t>(kForwardReach) -
-                                       static_cast<int64_t>(kWindowSize));
+      start = std::max<int64_t>(
+          0, offset + static_cast<int64_t>(kForwardReach) - static_cast<int64_t>(kWindowSize));
     }
     fill(w, this, fd_, start);
   }
@@ -91,17 +91,6 @@ const char* LogFile::window_from(int64_t offset, size_t& available, bool& at_end
   return w.bytes.get();
 }
 
-
-
-LogPiece LogFile::read_piece(int64_t offset) {
-  LogPiece piece;
-  for_each_piece(offset, [&piece](const LogPiece& first) {
-    piece = first;
-    return false;
-  });
-  return piece;
-}
-
 namespace {
 int64_t file_size(int fd) {
   struct stat info;
@@ -116,8 +105,8 @@ void LogFile::note_scanned() {
 
 bool LogFile::unchanged_since_scan() {
   if (check_ == Check::kNotYet) {
-    check_ = scanned_size_ >= 0 && file_size(fd_) == scanned_size_ ? Check::kUnchanged
-                                                                    : Check::kChanged;
+    check_ =
+        scanned_size_ >= 0 && file_size(fd_) == scanned_size_ ? Check::kUnchanged : Check::kChanged;
   }
   return check_ == Check::kUnchanged;
 }

@@ -1,4 +1,4 @@
-#include "driver/job_log_scan.h"
+#include "joblog/job_log_scan.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,8 @@
 #include <string_view>
 
 #include "diag/diagnostics.h"
-#include "template/file_lookup.h"
+#include "joblog/log_file_loops.h"
+#include "platform/file_lookup.h"
 
 namespace {
 

@@ -1,0 +1,58 @@
+#include "diag/output_channel.h"
+
+#include <cerrno>
+
+OutputChannel& output_channel() {
+  static OutputChannel channel;
+  return channel;
+}
+
+void OutputChannel::append_fill(char c, size_t count) {
+  while (count > 0) {
+    if (size_ == kCapacity) write_block();
+    const size_t n = count < kCapacity - size_ ? count : kCapacity - size_;
+    std::memset(bytes_.get() + size_, c, n);
+    size_ += n;
+    count -= n;
+  }
+}
+
+int OutputChannel::vprint(const char* format, std::va_list args) {
+  write_block();
+  return std::vfprintf(stream(), format, args);
+}
+
+int OutputChannel::print(const char* format, ...) {
+  std::va_list args;
+  va_start(args, format);
+  const int written = vprint(format, args);
+  va_end(args);
+  return written;
+}
+
+void OutputChannel::write_block() {
+  if (size_ > 0) std::fwrite(bytes_.get(), 1, size_, stream());
+  size_ = 0;
+}
+
+void OutputChannel::write_through(std::string_view text) {
+  std::fwrite(text.data(), 1, text.size(), stream());
+}
+
+void OutputChannel::note_failure() {
+  if (first_error_ == 0) first_error_ = errno != 0 ? errno : EIO;
+}
+
+bool OutputChannel::failed() {
+  if (std::ferror(stream()) == 0) return false;
+  note_failure();
+  return true;
+}
+
+bool OutputChannel::flush() {
+  write_block();
+  if (std::fflush(stream()) != 0) note_failure();
+  return !failed();
+}
+
+int OutputChannel::error_number() const { return first_error_ != 0 ? first_error_ : EIO; }

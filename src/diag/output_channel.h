@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+// Standard output of the run. Every byte the program writes there leaves
+// through this one channel, in order: the usage text, the stamp, the display.
+// Text is gathered in one block and handed to stdio when the block is full or
+// flushed, since a record is many small pieces and each stdio call costs more
+// than the copy. Standard output can fail at any time (a full disk, a closed
+// pipe with SIGPIPE ignored); the channel remembers the first failure, so that
+// a display that never reached its reader is not reported as success.
+class OutputChannel {
+ public:
+  OutputChannel() : bytes_(new char[kCapacity]) {}
+  OutputChannel(const OutputChannel&) = delete;
+  OutputChannel& operator=(const OutputChannel&) = delete;
+
+  void append(std::string_view text) {
+    if (text.empty()) return;  // an absent text has no bytes at all, not even an address
+    if (text.size() > kCapacity - size_) {
+      write_block();
+      if (text.size() > kCapacity) return write_through(text);
+    }
+    std::memcpy(bytes_.get() + size_, text.data(), text.size());
+    size_ += text.size();
+  }
+  void append_fill(char c, size_t count);
+  // Formatted text, printf-style, after what is gathered; its character count.
+  int vprint(const char* format, std::va_list args);
+  int print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+  // Hands what is gathered to the stream and flushes it. False once any write
+  // has failed, now or before.
+  bool flush();
+  // True once a write to the stream has failed.
+  bool failed();
+  // The errno of the first failure seen (EIO when the stream did not say).
+  int error_number() const;
+
+  // Where the bytes go; null (the default) is stdout. For tests and fuzz targets.
+  void set_stream(std::FILE* stream) { stream_ = stream; }
+
+ private:
+  static constexpr size_t kCapacity = size_t{64} << 10;
+  std::FILE* stream() const { return stream_ != nullptr ? stream_ : stdout; }
+  void write_block();
+  void write_through(std::string_view text);
+  void note_failure();
+
+  std::FILE* stream_ = nullptr;
+  std::unique_ptr<char[]> bytes_;
+  size_t size_ = 0;
+  int first_error_ = 0;
+};
+
+// The process-wide output channel.
+OutputChannel& output_channel();
