@@ -22,14 +22,6 @@ int OutputChannel::vprint(const char* format, std::va_list args) {
   return std::vfprintf(stream(), format, args);
 }
 
-int OutputChannel::print(const char* format, ...) {
-  std::va_list args;
-  va_start(args, format);
-  const int written = vprint(format, args);
-  va_end(args);
-  return written;
-}
-
 void OutputChannel::write_block() {
   if (size_ > 0) std::fwrite(bytes_.get(), 1, size_, stream());
   size_ = 0;

@@ -32,7 +32,6 @@ class OutputChannel {
   void append_fill(char c, size_t count);
   // Formatted text, printf-style, after what is gathered; its character count.
   int vprint(const char* format, std::va_list args);
-  int print(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   // Hands what is gathered to the stream and flushes it. False once any write
   // has failed, now or before.

@@ -1,57 +1,55 @@
 #include "render/field_format.h"
 
-#include <cctype>
+#include <climits>
 
 namespace {
 
-// The conversion "%" + width + "s" must fit the display's 256-byte working
-// text; a longer width text is ignored rather than cut into another format.
 constexpr size_t kMaxWidthText = 253;
-// Larger numbers go to the C library, which knows its own limits.
-constexpr size_t kMaxFastDigits = 6;
 
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads the digits at `pos`; false when their number passes INT_MAX.
 bool read_number(std::string_view text, size_t& pos, size_t& value) {
-  const size_t start = pos;
   value = 0;
-  while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) {
+  bool fits = true;
+  for (; pos < text.size() && is_digit(text[pos]); ++pos) {
     value = value * 10 + static_cast<size_t>(text[pos] - '0');
-    ++pos;
+    if (value > INT_MAX) {
+      fits = false;
+      value = INT_MAX;  // keeps the sum from wrapping while the digits run on
+    }
   }
-  return pos - start <= kMaxFastDigits;
+  return fits;
 }
 
 }  // namespace
 
 FieldFormat::FieldFormat(std::string_view field_width) {
-  if (field_width.size() > kMaxWidthText) field_width = {};
+  if (field_width.size() > kMaxWidthText) return;
   size_t pos = 0;
-  if (pos < field_width.size() && field_width[pos] == '-') {
-    left_ = true;
+  bool left = false;
+  for (; pos < field_width.size() && (field_width[pos] == '-' || field_width[pos] == '0'); ++pos) {
+    left = left || field_width[pos] == '-';
+  }
+  size_t width = 0;
+  size_t precision = std::string_view::npos;
+  bool fits = read_number(field_width, pos, width);
+  if (pos < field_width.size() && field_width[pos] == '.') {
     ++pos;
+    fits = read_number(field_width, pos, precision) && fits;
   }
-  // A leading zero is a flag of its own: leave that to the C library.
-  const bool zero_flag = pos < field_width.size() && field_width[pos] == '0';
-  bool ok = !zero_flag && read_number(field_width, pos, width_);
-  if (ok && pos < field_width.size() && field_width[pos] == '.') {
-    ++pos;
-    ok = read_number(field_width, pos, precision_);
-  }
-  fast_ = ok && pos == field_width.size();
-  if (!fast_) {
-    conversion_ = "%";
-    conversion_.append(field_width);
-    conversion_ += 's';
-  }
+  if (pos != field_width.size()) return;  // ill-formed: the value as it is
+  left_ = left;
+  refused_ = !fits;
+  width_ = width;
+  precision_ = precision;
 }
 
-void FieldFormat::format_fast(std::string_view value, OutputChannel& out) const {
+void FieldFormat::write(std::string_view value, OutputChannel& out) const {
+  if (refused_) return;
   if (value.size() > precision_) value = value.substr(0, precision_);
   const size_t padding = width_ > value.size() ? width_ - value.size() : 0;
   if (!left_) out.append_fill(' ', padding);
   out.append(value);
   if (left_) out.append_fill(' ', padding);
-}
-
-void FieldFormat::format_with_c_library(const char* value, OutputChannel& out) const {
-  out.print(conversion_.c_str(), value);
 }

@@ -1,29 +1,31 @@
 #pragma once
 
-#include <cstdio>
-#include <string>
+#include <cstddef>
 #include <string_view>
 
 #include "diag/output_channel.h"
 
-// The field conversion of a display item: "%" + field width + "s", compiled
-// once. Widths of the usual form ([-][width][.precision]) are applied here;
-// any other width text is handed to the C library, so its output stays the
-// C library's own.
+// The field conversion of a display item: what "%" + field width + "s" would
+// print, with the width text read once and applied by the program itself, so
+// that no text from a template ever reaches the C library as a format.
+//
+// A width text is well-formed when it reads as the C library's own conversion:
+// flags '-' and '0' (any number, any order), then width digits, then '.' and
+// precision digits (none means 0). A value prints exactly as the C library
+// prints it then: cut to the precision, padded with spaces to the width, on
+// the left unless '-' is given ('0' pads strings with spaces too). A width or
+// precision past INT_MAX is refused by the C library: nothing is printed.
+// An ill-formed text ("1.2.", "5-"), or one longer than 253 characters (more
+// than the display's 256-byte conversion holds), prints the value as "{}" does.
 class FieldFormat {
  public:
   explicit FieldFormat(std::string_view field_width);
 
-  // True when the value is written by `format_fast`; otherwise the caller
-  // hands it, terminated, to `format_with_c_library`.
-  bool fast() const { return fast_; }
-  void format_fast(std::string_view value, OutputChannel& out) const;
-  void format_with_c_library(const char* value, OutputChannel& out) const;
+  void write(std::string_view value, OutputChannel& out) const;
 
  private:
-  bool fast_ = true;
   bool left_ = false;
+  bool refused_ = false;
   size_t width_ = 0;
   size_t precision_ = std::string_view::npos;
-  std::string conversion_;  // for the C library
 };

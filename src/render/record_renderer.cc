@@ -56,7 +56,7 @@ struct RecordRenderer::Impl {
   CompiledList other_list;
   RecordView record;
   OutputChannel& out = output_channel();
-  std::string value;       // a value as a C string, for the C library
+  std::string value;       // a time value as a C string, for the time conversion
   std::string identifier;  // a value built by an identifier pattern
   std::string shown;       // a formatted time
 
@@ -113,12 +113,7 @@ struct RecordRenderer::Impl {
       format_time_value(value.c_str(), item.value_format ? item.value_format->c_str() : "", shown);
       text = shown;
     }
-    if (c.format.fast()) {
-      c.format.format_fast(text, out);
-    } else {
-      value.assign(text);
-      c.format.format_with_c_library(value.c_str(), out);
-    }
+    c.format.write(text, out);
     out.append(c.trailing);
   }
 
