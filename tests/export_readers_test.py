@@ -16,7 +16,7 @@ env.pop("JLOG_TEMPLATE", None)
 rng = random.Random(4180)
 PIECES = [b"Smith, John", b'He said "print it", so I did', b"a;b", b"tab\there", b" lead",
           b"trail ", b"C:\\dir\\", b"\xc3\xbc\xe2\x82\xac\xf0\x9d\x84\x9e", b"\xff\xfe x",
-          b"\xe2\x82", b"\xed\xa0\x80", b"\x01\x1b\x7f\x08\x0c", b"cr\rlf", b"= 1", b"%s%n", b"plain"]
+          b"\xe2\x82", b"\xed\xa0\x80", b"\xe0\x80\xaf\xf0\x8f\xbf\xbf\xf4\x90\x80\x80", b"\x01\x1b\x7f\x08\x0c", b"cr\rlf", b"= 1", b"%s%n", b"plain"]
 JOB = ["user-name", "job-type", "media-sheets-completed", "number-of-documents",
        "submission-time", "completion-time", "job-state-reasons", "job-name"]
 DOCUMENT = ["document-name", "document-format", "media-sheets-completed", "completion-time",
