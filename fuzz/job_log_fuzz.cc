@@ -1,6 +1,6 @@
 // The scan and the display of a job log made of any bytes: under the built-in
 // display, under a template with every value kind and awkward widths (fill
-// off, start-after, limits, two logs), in raw mode, and cut to half its size
+// off, start-after, limits, two logs, CSV and JSON fields), in raw mode, and cut to half its size
 // between the scan and the display (a writer that ignores the lock).
 
 #include <unistd.h>
@@ -92,6 +92,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tpl.missing_fill.reset();
     return tpl;
   }();
+  // Every value kind once more, written as CSV and JSON fields in turn.
+  static const DisplayTemplate exports = [] {
+    DisplayTemplate tpl = every_kind();
+    bool csv = true;
+    for (DisplayList* list : {&tpl.job_items, &tpl.document_items}) {
+      for (DisplayItem& i : *list) i.escaping = (csv = !csv) ? Escaping::kCsv : Escaping::kJson;
+    }
+    return tpl;
+  }();
   const std::string path = fuzz::write_input("input.log", data, size);
   const char* log = path.c_str();
   fuzz::reset_error_count();
@@ -109,6 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   limited.max_jobs = -1;
   limited.job_count = -1;
   show({log}, limited, kinds_without_fill);
+  show({log}, limited, exports);
 
   RunSettings raw;
   raw.raw = true;

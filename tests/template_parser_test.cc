@@ -25,6 +25,7 @@ std::string show(const DisplayList& list) {
            "," + text(i.trailing_text);
     if (i.value_kind != ValueKind::kNone)
       out += "," + std::string(1, static_cast<char>(i.value_kind)) + text(i.value_format);
+    if (i.escaping != Escaping::kNone) out += i.escaping == Escaping::kCsv ? " csv" : " json";
     out += ")";
   }
   return out;
@@ -44,6 +45,8 @@ std::string show(const DisplayTemplate& tpl) {
   list("D", tpl.document_items, builtin.document_items);
   list("T", tpl.trailer_lines, builtin.trailer_lines);
   if (tpl.default_time_format != kDefaultTimeFormat) out += "time=" + tpl.default_time_format + " ";
+  if (tpl.escaping != Escaping::kNone)
+    out += tpl.escaping == Escaping::kCsv ? "escape=csv " : "escape=json ";
   if (tpl.job_separator) out += "jsep=" + *tpl.job_separator + " ";
   if (tpl.document_separator) out += "dsep=" + *tpl.document_separator + " ";
   if (tpl.open_marker != "{" || tpl.close_marker != "}")

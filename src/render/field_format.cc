@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "render/utf8.h"
+
 namespace {
 
 constexpr size_t kMaxWidthText = 253;
@@ -52,4 +54,11 @@ void FieldFormat::write(std::string_view value, OutputChannel& out) const {
   if (!left_) out.append_fill(' ', padding);
   out.append(value);
   if (left_) out.append_fill(' ', padding);
+}
+
+FieldFormat::Placed FieldFormat::place_whole_characters(std::string_view value) const {
+  if (refused_) return {};
+  if (value.size() > precision_) value = value.substr(0, utf8_cut(value, precision_));
+  const size_t padding = width_ > value.size() ? width_ - value.size() : 0;
+  return left_ ? Placed{0, value, padding} : Placed{padding, value, 0};
 }

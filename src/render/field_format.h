@@ -23,6 +23,17 @@ class FieldFormat {
 
   void write(std::string_view value, OutputChannel& out) const;
 
+  // A value placed in its field: spaces before it, its text, spaces after it.
+  struct Placed {
+    size_t left = 0;
+    std::string_view text;
+    size_t right = 0;
+  };
+  // The field that write() prints, except that the cut to the precision never
+  // ends inside a UTF-8 character (widths still count bytes). A field the C
+  // library would refuse is empty.
+  Placed place_whole_characters(std::string_view value) const;
+
  private:
   bool left_ = false;
   bool refused_ = false;

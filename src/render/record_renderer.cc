@@ -11,6 +11,7 @@
 #include "render/field_format.h"
 #include "render/job_identifier.h"
 #include "render/time_value.h"
+#include "render/value_escape.h"
 
 namespace {
 
@@ -113,7 +114,20 @@ struct RecordRenderer::Impl {
       format_time_value(value.c_str(), item.value_format ? item.value_format->c_str() : "", shown);
       text = shown;
     }
-    c.format.write(text, out);
+    if (item.escaping == Escaping::kNone) {
+      c.format.write(text, out);
+    } else {
+      const FieldFormat::Placed field = c.format.place_whole_characters(text);
+      write_escaped(item.escaping, field.left, field.text, field.right, out);
+    }
+    out.append(c.trailing);
+  }
+
+  // An export shows a missing value, whatever the fill, so that rows keep
+  // their columns and no time stands in for it.
+  void write_missing(const CompiledItem& c) {
+    out.append(c.leading);
+    out.append(missing_value(c.item->escaping));
     out.append(c.trailing);
   }
 
@@ -131,7 +145,11 @@ struct RecordRenderer::Impl {
     }
     size_t line = record.find_attribute(c.name_id);
     if (line == RecordView::npos) {
-      if (tpl.missing_fill) write_value(c, *tpl.missing_fill);
+      if (item.escaping != Escaping::kNone) {
+        write_missing(c);
+      } else if (tpl.missing_fill) {
+        write_value(c, *tpl.missing_fill);
+      }
       return;  // with the fill off the item is left out altogether
     }
     write_value(c, record.value(line));

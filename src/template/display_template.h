@@ -12,6 +12,10 @@ enum class ValueKind : char {
   kIdentifier = '$',  // a job-identifier shown through an identifier pattern
 };
 
+// How the values of an item are written: as they are, or as fields that
+// spreadsheet and JSON readers take whatever the value holds.
+enum class Escaping : char { kNone, kCsv, kJson };
+
 // One node of a display list. An absent text (nullopt) is distinct from an
 // empty one. Header and trailer lines keep their whole text in trailing_text.
 struct DisplayItem {
@@ -21,6 +25,7 @@ struct DisplayItem {
   std::optional<std::string> trailing_text;
   ValueKind value_kind = ValueKind::kNone;
   std::optional<std::string> value_format;
+  Escaping escaping = Escaping::kNone;
 };
 
 using DisplayList = std::vector<DisplayItem>;
@@ -42,6 +47,7 @@ struct DisplayTemplate {
   std::string close_marker = "}";
   std::string default_time_format = kDefaultTimeFormat;
   std::string default_identifier_pattern = kDefaultIdentifierPattern;
+  Escaping escaping = Escaping::kNone;  // for the items read after an escape section line
   // Shown for an attribute a record lacks; nullopt leaves the item out.
   std::optional<std::string> missing_fill = std::string(26, '?');
 };

@@ -76,6 +76,17 @@ bool handle_section_line(ParserState& state, char* line) {
     } else {
       error("No time format specified, default used.\n");
     }
+  } else if (keyword == "escape") {
+    const std::string mode = next_word(line, &position);
+    if (mode == "csv") {
+      tpl.escaping = Escaping::kCsv;
+    } else if (mode == "json") {
+      tpl.escaping = Escaping::kJson;
+    } else if (mode == "none") {
+      tpl.escaping = Escaping::kNone;
+    } else {
+      error("Unrecognized escaping '%s'.\n", mode.c_str());
+    }
   } else if (keyword == "layout") {
     if (state.section != Section::kJob && state.section != Section::kDocument) {
       error("Layout MUST appear after job or document attribute section.\n");
@@ -105,6 +116,7 @@ bool fill_item(DisplayItem& item, char* line, const DisplayTemplate& tpl) {
   size_t position = 0;
   const std::string word = next_word(line, &position);
   if (word.empty()) return false;
+  item.escaping = tpl.escaping;
   const char indicator = word[0];
   if (is_letter(indicator)) {
     item.attribute_name = word;

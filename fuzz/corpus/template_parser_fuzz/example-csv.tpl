@@ -1,11 +1,14 @@
-! csv.tpl: comma-separated export with a header line, for spreadsheets.
-!   jobview -t examples/csv.tpl -M NA examples/sample.log > jobs.csv
-! An empty field {} prints the whole value, neither padded nor cut. A missing
-! attribute prints the fill, 26 question marks unless -M gives another text;
-! the job name is quoted since it may hold commas (a double quote in a name
-! is not doubled).
+! csv.tpl: one row of comma-separated values per job, under a header row,
+! for spreadsheets and databases:
+!   jobview -t examples/csv.tpl examples/sample.log > jobs.csv
+!   sqlite3 jobs.db '.import --csv jobs.csv jobs'
+! Each value is written as a CSV field: in double quotes when it holds a
+! comma, semicolon, quote, tab or line end. A value that a job lacks, a time
+! included, is an empty field, whatever -M says, so the columns stay in place.
+! Documents are not shown: this template has no document section.
 %header
 job,owner,type,sheets,documents,submitted,completed,state,name
+%escape csv
 %job
 job-identifier
 user-name
@@ -17,4 +20,4 @@ number-of-documents
 job-state-reasons
 job-name
 %layout
-{},{},{},{},{},{},{},{},"{}"
+{},{},{},{},{},{},{},{},{}
