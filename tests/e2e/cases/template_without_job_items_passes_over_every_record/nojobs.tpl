@@ -6,3 +6,5 @@ header line
 document-name
 %layout
 {-20}
+%trailer
+trailer line
