@@ -83,7 +83,9 @@ TEST(TemplateParser, TemplateTextsOfEveryShape) {
     // A fatal shape ends the parse where it stands, with exactly these messages.
     EXPECT_EQ(parse_template("t.tpl", tpl), c.ok && !c.fatal);
     EXPECT_EQ(errors.text(), c.messages);
-    if (!c.fatal) EXPECT_EQ(show(tpl), c.shown);
+    if (!c.fatal) {
+      EXPECT_EQ(show(tpl), c.shown);
+    }
   }
 }
 
