@@ -4,7 +4,8 @@
 
 #include "diag/diagnostics.h"
 
-CapturedErrors::CapturedErrors() : stream_(std::tmpfile()), saved_stream_(diagnostics().err) {
+CapturedErrors::CapturedErrors()
+    : stream_(open_memstream(&buffer_, &size_)), saved_stream_(diagnostics().err) {
   if (stream_ == nullptr) std::abort();
   diagnostics().err = stream_;
   diagnostics().error_count = 0;
@@ -16,15 +17,10 @@ CapturedErrors::~CapturedErrors() {
   diagnostics().error_count = 0;
   diagnostics().context = nullptr;
   std::fclose(stream_);
+  std::free(buffer_);
 }
 
 std::string CapturedErrors::text() const {
   std::fflush(stream_);
-  std::rewind(stream_);
-  std::string content;
-  char buffer[4096];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, stream_)) > 0) content.append(buffer, got);
-  std::fseek(stream_, 0, SEEK_END);  // later messages go after these
-  return content;
+  return std::string(buffer_, size_);
 }

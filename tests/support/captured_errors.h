@@ -5,8 +5,8 @@
 
 #include "diag/reader_context.h"
 
-// Sends the error channel to a scratch file for one test, with the error count
-// at zero and no current reader context; restores the channel afterwards.
+// Sends the error channel to memory for one test, with the error count at zero
+// and no current reader context; restores the channel afterwards.
 class CapturedErrors {
  public:
   CapturedErrors();
@@ -18,6 +18,8 @@ class CapturedErrors {
   std::string text() const;
 
  private:
+  char* buffer_ = nullptr;
+  size_t size_ = 0;
   std::FILE* stream_;
   std::FILE* saved_stream_;
   ReaderContext empty_;

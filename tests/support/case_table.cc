@@ -3,8 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
+
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -12,12 +13,11 @@ namespace {
 std::string decode(const char*& p) {
   std::string out;
   while (*p != '\0') {
-    if (*p != '\\') {
+    if (*p != '\\' || p[1] == '\0') {
       out += *p++;
       continue;
     }
     const char c = p[1];
-    if (c == '\0') return out + *p++;
     p += 2;
     if (c == ')') break;
     if (std::isdigit(static_cast<unsigned char>(c))) {
@@ -39,33 +39,22 @@ std::string decode(const char*& p) {
 }  // namespace
 
 std::vector<std::vector<std::string>> read_case_table(const std::string& name) {
+  const std::string content = read_file(std::string(JOBVIEW_SOURCE_DIR) + "/tests/data/" + name);
+  if (content.empty()) ADD_FAILURE() << "cannot read tests/data/" << name;
   std::vector<std::vector<std::string>> rows;
-  const std::string path = std::string(JOBVIEW_SOURCE_DIR) + "/tests/data/" + name;
-  std::FILE* file = std::fopen(path.c_str(), "r");
-  if (file == nullptr) {
-    ADD_FAILURE() << "cannot read " << path;
-    return rows;
-  }
-  std::string line;
-  for (int c; (c = std::fgetc(file)) != EOF;) {
-    if (c != '\n') {
-      line += static_cast<char>(c);
-      continue;
-    }
+  for (size_t start = 0, end; (end = content.find('\n', start)) != std::string::npos;
+       start = end + 1) {
+    std::string line = content.substr(start, end - start);
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
-    if (!line.empty() && line[0] != '#') {
-      rows.emplace_back();
-      for (size_t at = 0;; ++at) {
-        const size_t tab = line.find('\t', at);
-        const std::string field = line.substr(at, tab - at);
-        const char* p = field.c_str();
-        rows.back().push_back(decode(p));
-        if ((at = tab) == std::string::npos) break;
-      }
+    if (line.empty() || line[0] == '#') continue;
+    rows.emplace_back();
+    for (size_t at = 0;; ++at) {
+      const std::string field = line.substr(at, line.find('\t', at) - at);
+      const char* p = field.c_str();
+      rows.back().push_back(decode(p));
+      if ((at = line.find('\t', at)) == std::string::npos) break;
     }
-    line.clear();
   }
-  std::fclose(file);
   return rows;
 }
 

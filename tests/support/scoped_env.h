@@ -1,47 +1,25 @@
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <string>
 
-// Sets or unsets an environment variable for one test.
+// Sets (or, given nullptr, unsets) an environment variable for one test. The
+// C library reads TZ again at once, so a time zone takes effect too.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old, had_ = true;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
+    if (const char* old = std::getenv(name)) saved_ = old;
+    set(value);
   }
-  ~ScopedEnv() {
-    if (had_) {
-      setenv(name_, saved_.c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
+  ~ScopedEnv() { set(saved_ ? saved_->c_str() : nullptr); }
 
  private:
+  void set(const char* value) {
+    value != nullptr ? setenv(name_, value, 1) : unsetenv(name_);
+    tzset();
+  }
   const char* name_;
-  std::string saved_;
-  bool had_ = false;
-};
-
-// Runs the test from another directory, so that relative names open there.
-class ScopedCwd {
- public:
-  explicit ScopedCwd(const std::string& dir) {
-    char buffer[4096];
-    if (getcwd(buffer, sizeof buffer) == nullptr || chdir(dir.c_str()) != 0) std::abort();
-    saved_ = buffer;
-  }
-  ~ScopedCwd() {
-    if (chdir(saved_.c_str()) != 0) std::abort();
-  }
-
- private:
-  std::string saved_;
+  std::optional<std::string> saved_;
 };

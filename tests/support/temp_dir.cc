@@ -2,18 +2,18 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/jobview-test-XXXXXX";
+  std::string pattern = std::filesystem::temp_directory_path() / "jobview-test-XXXXXX";
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
   path_ = pattern;
 }
 
 TempDir::~TempDir() {
-  const std::string command = "rm -rf '" + path_ + "'";
-  if (std::system(command.c_str()) != 0) std::perror("rm");
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 std::string TempDir::write(const std::string& name, const std::string& content) const {

@@ -1,0 +1,7 @@
+%header
+%job
+$job-identifier "$$"
+$job-identifier "#$$"
+%layout
+{}|
+{}|

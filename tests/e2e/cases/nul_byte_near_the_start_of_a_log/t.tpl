@@ -1,0 +1,6 @@
+%header
+%job
+job-identifier
+u
+%layout
+{}|{}|

@@ -1,0 +1,6 @@
+%header
+%job
+job-identifier
+*submission-time "%s %H:%M:%S %Z"
+%layout
+{} {}

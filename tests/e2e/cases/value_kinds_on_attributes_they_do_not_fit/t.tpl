@@ -1,0 +1,7 @@
+%header
+%job
++job-identifier
+*job-identifier "%Y"
+$user-name "#"
+%layout
+{}|{}|{}|
