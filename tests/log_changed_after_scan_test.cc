@@ -14,7 +14,7 @@
 #include "driver/run_settings.h"
 #include "joblog/job_log_scan.h"
 #include "joblog/log_file.h"
-#include "joblog/log_file_loops.h"
+#include "joblog/log_lines.h"
 #include "support/temp_dir.h"
 #include "template/display_template.h"
 
@@ -95,16 +95,15 @@ TEST(LogFileCutShorter, ReadBeforeTheWindow) {
   ASSERT_NE(stream, nullptr);
   {
     LogFile log(stream);
-    EXPECT_EQ(log.read_piece(static_cast<int64_t>(content.size()) - 18).text(),
-              "  attribute value\n");
+    EXPECT_EQ(read_line(log, static_cast<int64_t>(content.size()) - 18).text().size(), 17);
     ASSERT_EQ(truncate(path.c_str(), 10), 0);
-    int pieces = 0;
-    log.for_each_piece(21, [&pieces](const LogPiece& piece) {
-      EXPECT_EQ(piece.size, 0u);
-      EXPECT_TRUE(piece.at_end);
-      return ++pieces < 100;
+    int lines = 0;
+    for_each_line(log, 21, [&lines](const LogLine& line) {
+      EXPECT_EQ(line.size, 0);
+      EXPECT_TRUE(line.at_end);
+      return ++lines < 100;
     });
-    EXPECT_EQ(pieces, 1);
+    EXPECT_EQ(lines, 1);
   }
   std::fclose(stream);
 }

@@ -1,8 +1,0 @@
-%header
-header line
-%job
-%layout
-%document
-document-name
-%layout
-{-20}
