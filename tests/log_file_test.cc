@@ -50,12 +50,14 @@ std::vector<Line> lines_by_getline(std::FILE* stream) {
   return lines;
 }
 
-// What a line says: up to its first NUL, else without its newline.
+// What a line says: up to its first NUL, else without its newline and one
+// carriage return before it.
 std::string text_of(const std::string& content, const Line& line) {
   const auto [offset, size, at_end] = line;
   std::string text = content.substr(static_cast<size_t>(offset), static_cast<size_t>(size));
   if (text.find('\0') != std::string::npos) return text.substr(0, text.find('\0'));
   if (!at_end) text.pop_back();
+  if (!at_end && !text.empty() && text.back() == '\r') text.pop_back();
   return text;
 }
 
@@ -98,13 +100,17 @@ void expect_same_lines(const std::string& content) {
 }
 
 TEST(LogFileLines, EndsOfFileAndLongLines) {
-  const char mixed[] = "a\n \n\tb\n\rc\n\0d\n e";
+  const char mixed[] = "a\n \n\tb\n\rc\n\0d\n e\r\r\n\r\n";
+  const std::string nul(1, '\0');
+  // Lines one byte short of the window, filling it, of two windows, with
+  // their carriage return in the window before their newline, with a NUL.
   const std::string window_line(kReadWindow, 'w');
   for (const std::string& content :
        {std::string(), std::string("h\n"), std::string("h"), std::string(600, 'h') + "\n",
         std::string(600, ' ') + "\nx\n", std::string(mixed, sizeof mixed - 1),
         window_line.substr(1) + "\nx\n", window_line + "\nx\n", window_line + "\n",
-        "a\n" + window_line + "\n", window_line + window_line + "x", " " + window_line + "\0\n"}) {
+        "a\n" + window_line + "\r\n", window_line + window_line + "x",
+        " " + window_line + nul + "\n", window_line.substr(1) + "\r\n", window_line + "\r\r\n"}) {
     expect_same_lines(content);
   }
 }
@@ -120,6 +126,7 @@ TEST(LogFileLines, RandomLinesAcrossSeveralWindows) {
     content += firsts[next() % sizeof firsts];
     content.append(length, static_cast<char>('a' + next() % 26));
     if (next() % 500 == 0) content.back() = '\0';
+    if (next() % 8 == 0) content += '\r';
     content += '\n';
   }
   content.append(300, 'z');  // a last line without its newline

@@ -80,6 +80,7 @@ LogLine LogFile::walk_long_line(int64_t offset) {
   line.offset = offset;
   line.fd = fd_;
   line.long_until_nul = -1;
+  char before_newline = '\0';  // the last byte walked before the newline
   for (int64_t at = offset;;) {
     const Bytes bytes = window_from(at);
     if (at == offset && bytes.size > 0) line.first = bytes.data[0];
@@ -92,6 +93,11 @@ LogLine LogFile::walk_long_line(int64_t offset) {
         note_nul();
       }
     }
+    if (newline != nullptr) {
+      if (newline > bytes.data) before_newline = newline[-1];
+    } else if (bytes.size > 0) {
+      before_newline = bytes.data[bytes.size - 1];
+    }
     at += static_cast<int64_t>(walked);
     if (newline != nullptr || bytes.reaches_end) {
       line.size = at - offset;
@@ -99,7 +105,7 @@ LogLine LogFile::walk_long_line(int64_t offset) {
       break;
     }
   }
-  line.long_text_size = line.at_end ? line.size : line.size - 1;
+  line.long_text_size = line.at_end ? line.size : line.size - 1 - (before_newline == '\r');
   if (line.long_until_nul >= 0) {
     line.long_text_size = line.long_until_nul;
   } else {

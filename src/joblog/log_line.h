@@ -23,7 +23,8 @@ inline constexpr size_t kLineSlack = 8;
 inline constexpr size_t kValueMax = 4096;
 
 // What a job log line says: its bytes up to its first NUL byte, else up to its
-// newline. Searched in
+// line end: the newline, and one carriage return just before it (logs that
+// travelled through other systems end their lines so). Searched in
 // place for a line in the read window; for a longer line, read by position a
 // piece at a time, so that a search holds a piece, never the line.
 class LineText {
@@ -84,7 +85,10 @@ struct LogLine {
   std::string_view in_place_text(bool nul_free) const {
     size_t n = static_cast<size_t>(size);
     if (!nul_free) n = strnlen(data, n);
-    if (n == static_cast<size_t>(size) && !at_end) --n;  // the newline
+    if (n == static_cast<size_t>(size) && !at_end) {
+      --n;  // the newline
+      if (n > 0 && data[n - 1] == '\r') --n;
+    }
     return {data, n};
   }
 
