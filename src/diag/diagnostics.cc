@@ -41,6 +41,12 @@ int error(const char* format, ...) {
   return written;
 }
 
+void note(std::string_view text) {
+  if (error_limit_reached()) return;
+  const Diagnostics& d = diagnostics();
+  std::fwrite(text.data(), 1, text.size(), d.err != nullptr ? d.err : stderr);
+}
+
 int print(const char* format, ...) {
   if (error_limit_reached()) return 0;
   OutputChannel& out = output_channel();

@@ -57,9 +57,16 @@ int run(int argc, char** argv) {
   switch (parse_command_line(argc, argv, settings, tpl)) {
     case CommandLine::kRun:
       break;
-    case CommandLine::kUsage:
+    case CommandLine::kHelp:
       output_channel().append(usage_text(settings, tpl));
       return 0;
+    case CommandLine::kVersion:
+      output_channel().append(version_text());
+      return 0;
+    case CommandLine::kUsageError:
+      // Into a file or a pipe the usage text would pass for output.
+      note(usage_text(settings, tpl));
+      return 1;
     case CommandLine::kFailed:
       return 1;
   }
