@@ -71,7 +71,7 @@ DisplayTemplate every_kind() {
   return tpl;
 }
 
-void show(const std::vector<const char*>& logs, const RunSettings& settings,
+void show(const std::vector<LogSource>& logs, const RunSettings& settings,
           const DisplayTemplate& tpl) {
   const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
   if (scan.ok) show_records(scan.index, settings, tpl);

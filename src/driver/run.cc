@@ -8,6 +8,7 @@
 #include "driver/command_line.h"
 #include "driver/output_loop.h"
 #include "joblog/job_log_scan.h"
+#include "joblog/log_source.h"
 #include "platform/file_lookup.h"
 #include "platform/named_lock.h"
 #include "template/template_parser.h"
@@ -72,6 +73,9 @@ int run(int argc, char** argv) {
   }
   if (!choose_template(settings, tpl)) return 1;
   clear_location();
+  // Before the lock: a pipe's writer may itself wait for the lock.
+  std::vector<LogSource> logs;
+  if (!prepare_log_sources(settings.logs, logs)) return 1;
 
   LockHandle lock = 0;
   if (x_create_lock(&lock, "accounting", 0) != 0) {
@@ -82,7 +86,7 @@ int run(int argc, char** argv) {
 
   // Past the error limit the run ends where it stands, with the lock still
   // held until the process is gone.
-  const ScanResult scan = scan_job_logs(settings.logs, settings.start_after, settings.max_jobs);
+  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
   if (error_limit_reached()) return 1;
   if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;

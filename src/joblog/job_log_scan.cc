@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr std::string_view kBanner = " Job Log created ";
 // The stamp is what the device's tools read of the first line: one read into a
 // 255-byte buffer.
 constexpr size_t kStampRead = 254;
@@ -56,8 +55,10 @@ class LogScanner {
  public:
   LogScanner(ScanResult& result, long start_after) : result_(result), start_after_(start_after) {}
 
-  void scan(const char* name) {
-    std::FILE* stream = locate_file(name, "r");
+  void scan(const LogSource& source) {
+    const char* name = source.name;
+    std::FILE* stream = source.stream;
+    if (stream == nullptr && !source.is_standard_input()) stream = locate_file(name, "r");
     if (stream == nullptr) {
       error("Unable to access log file '%s'.\n", name);
       result_.ok = false;
@@ -68,10 +69,10 @@ class LogScanner {
     LogFile* log = file.get();
 
     const std::string first_line = first_read(*log);
-    if (std::string_view(first_line).substr(0, kBanner.size()) != kBanner) {
+    if (std::string_view(first_line).substr(0, kJobLogBanner.size()) != kJobLogBanner) {
       return reject(name, stream);
     }
-    result_.stamp.assign(first_line, kBanner.size());
+    result_.stamp.assign(first_line, kJobLogBanner.size());
 
     const LogLine banner = read_line(*log, 0);
     const int64_t offset = banner.size;
@@ -113,13 +114,13 @@ class LogScanner {
 
 }  // namespace
 
-ScanResult scan_job_logs(const std::vector<const char*>& names, long start_after, long max_jobs) {
+ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs) {
   ScanResult result;
   const unsigned long limit = static_cast<unsigned long>(max_jobs);  // -1: no limit
-  for (const char* name : names) {
+  for (const LogSource& log : logs) {
     if (!result.ok || result.jobs_indexed >= limit) break;
     ++result.logs_taken;
-    LogScanner(result, result.logs_taken == 1 ? start_after : 0).scan(name);
+    LogScanner(result, result.logs_taken == 1 ? start_after : 0).scan(log);
   }
   return result;
 }
