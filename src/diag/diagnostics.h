@@ -33,6 +33,7 @@ bool error_limit_reached();
 // without counting it: the usage text after a usage error, a notice. Silent
 // past the error limit.
 void note(std::string_view text);
+bool error_stream_is_terminal();
 
 // Writes text to the output channel; not counted.
 int print(const char* format, ...) __attribute__((format(printf, 1, 2)));

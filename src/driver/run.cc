@@ -47,7 +47,8 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
       settings.max_jobs != -1 ? static_cast<unsigned long>(settings.max_jobs) : scan.jobs_indexed;
   print("%ld %ld %ld\n", static_cast<long>(start + 1), scan.index.begin().entry().log_number,
         static_cast<long>(start + count));
-  print("%s\n", scan.stamp.c_str());
+  output_channel().append_log_text(scan.stamp);
+  output_channel().append("\n");
 }
 
 }  // namespace
@@ -82,7 +83,13 @@ int run(int argc, char** argv) {
     error("Unable to access accounting lock.\n");
     return 1;
   }
-  x_lock(lock);
+  if (x_try_lock(lock) != 0) {
+    // Said on a terminal only: there a silent wait looks like a hang.
+    if (error_stream_is_terminal()) {
+      note("Waiting for the accounting lock, which another process holds.\n");
+    }
+    x_lock(lock);
+  }
 
   // Past the error limit the run ends where it stands, with the lock still
   // held until the process is gone.

@@ -90,7 +90,7 @@ struct RecordRenderer::Impl {
       }
       if (!has_nul) {
         for_each_chunk(log, offset, end, [&](const char* data, size_t size) {
-          out.append(std::string_view(data, size));
+          out.append_log_text(std::string_view(data, size));
         });
         return;
       }
@@ -99,7 +99,7 @@ struct RecordRenderer::Impl {
     for_each_line(log, offset, [&](const LogLine& line) {
       if (in_body && (line.at_end || !line.begins_with_space())) return false;
       in_body = true;
-      for_each_said_piece(line, [&](std::string_view said) { out.append(said); });
+      for_each_said_piece(line, [&](std::string_view said) { out.append_log_text(said); });
       return true;
     });
   }
