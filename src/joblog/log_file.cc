@@ -12,7 +12,7 @@ namespace {
 
 // Records are shown newest first, so a window loaded for a step backwards ends
 // this far after the wanted offset and reaches back over the records before it.
-constexpr size_t kForwardReach = size_t{16} << 10;
+constexpr size_t kForwardReach = kReadWindow / 16;
 
 struct Window {
   std::unique_ptr<char[]> bytes;
