@@ -155,6 +155,7 @@ TEST(LineText, ByPositionAsInPlace) {
     EXPECT_EQ(by_position.find_last_not_of(" v", at), in_place.find_last_not_of(" v", at));
     EXPECT_EQ(by_position.substr(at, 5000, scratch), in_place.substr(at, 5000, scratch));
   }
+  EXPECT_EQ(by_position.rfind('"'), in_place.rfind('"'));
   close(fd);
 }
 

@@ -5,79 +5,32 @@
 #include "platform/read_at.h"
 
 namespace {
-
 constexpr int64_t kPiece = 4096;
+}  // namespace
 
-int64_t position(size_t found) {
-  return found == std::string_view::npos ? LineText::npos : static_cast<int64_t>(found);
-}
-
-// The first position of [from, size) read at `offset` of `fd` whose byte
-// matches. A file cut shorter than the text ends the search there.
-template <typename Match>
-int64_t search_forward(int fd, int64_t offset, int64_t size, int64_t from, Match match) {
+int64_t LineText::search(std::string_view set, bool member, bool backward, int64_t at) const {
   char piece[kPiece];
-  while (from < size) {
-    const size_t want = static_cast<size_t>(std::min(kPiece, size - from));
-    const size_t got = read_at(fd, offset + from, piece, want);
-    for (size_t i = 0; i < got; ++i) {
-      if (match(piece[i])) return from + static_cast<int64_t>(i);
+  // A file cut shorter than the text ends it where the file ends.
+  if (!backward) {
+    for (int64_t from = std::max<int64_t>(at, 0); from < size_; from += kPiece) {
+      const size_t want = static_cast<size_t>(std::min(kPiece, size_ - from));
+      const size_t got = read_at(fd_, offset_ + from, piece, want);
+      for (size_t i = 0; i < got; ++i) {
+        if (in(set, piece[i]) == member) return from + static_cast<int64_t>(i);
+      }
+      if (got < want) break;
     }
-    if (got < want) break;
-    from += kPiece;
+    return npos;
   }
-  return LineText::npos;
-}
-
-// The last position of [0, before) whose byte matches.
-template <typename Match>
-int64_t search_backward(int fd, int64_t offset, int64_t before, Match match) {
-  char piece[kPiece];
-  while (before > 0) {
+  for (int64_t before = std::min(at, size_); before > 0;) {
     const int64_t start = std::max<int64_t>(0, before - kPiece);
-    const size_t got = read_at(fd, offset + start, piece, static_cast<size_t>(before - start));
+    const size_t got = read_at(fd_, offset_ + start, piece, static_cast<size_t>(before - start));
     for (size_t i = got; i-- > 0;) {
-      if (match(piece[i])) return start + static_cast<int64_t>(i);
+      if (in(set, piece[i]) == member) return start + static_cast<int64_t>(i);
     }
     before = start;
   }
-  return LineText::npos;
-}
-
-bool in(std::string_view set, char c) { return set.find(c) != std::string_view::npos; }
-
-}  // namespace
-
-int64_t LineText::find(char c, int64_t from) const {
-  from = std::max<int64_t>(from, 0);
-  if (fd_ < 0) return position(in_place_.find(c, static_cast<size_t>(from)));
-  return search_forward(fd_, offset_, size_, from, [c](char b) { return b == c; });
-}
-
-int64_t LineText::find_first_of(std::string_view set, int64_t from) const {
-  from = std::max<int64_t>(from, 0);
-  if (fd_ < 0) return position(in_place_.find_first_of(set, static_cast<size_t>(from)));
-  return search_forward(fd_, offset_, size_, from, [set](char b) { return in(set, b); });
-}
-
-int64_t LineText::find_first_not_of(std::string_view set, int64_t from) const {
-  from = std::max<int64_t>(from, 0);
-  if (fd_ < 0) return position(in_place_.find_first_not_of(set, static_cast<size_t>(from)));
-  return search_forward(fd_, offset_, size_, from, [set](char b) { return !in(set, b); });
-}
-
-int64_t LineText::find_last_of(std::string_view set, int64_t before) const {
-  before = std::min(before, size_);
-  if (before <= 0) return npos;
-  if (fd_ < 0) return position(in_place_.find_last_of(set, static_cast<size_t>(before - 1)));
-  return search_backward(fd_, offset_, before, [set](char b) { return in(set, b); });
-}
-
-int64_t LineText::find_last_not_of(std::string_view set, int64_t before) const {
-  before = std::min(before, size_);
-  if (before <= 0) return npos;
-  if (fd_ < 0) return position(in_place_.find_last_not_of(set, static_cast<size_t>(before - 1)));
-  return search_backward(fd_, offset_, before, [set](char b) { return !in(set, b); });
+  return npos;
 }
 
 std::string_view LineText::substr(int64_t pos, int64_t count, std::string& scratch) const {

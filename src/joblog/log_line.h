@@ -43,18 +43,60 @@ class LineText {
 
   // The first position at or after `from` that holds `c` (or any, or none, of
   // `set`); npos when there is none.
-  int64_t find(char c, int64_t from) const;
-  int64_t find_first_of(std::string_view set, int64_t from) const;
-  int64_t find_first_not_of(std::string_view set, int64_t from) const;
-  // The last position before `before` that holds any (or none) of `set`.
-  int64_t find_last_of(std::string_view set, int64_t before) const;
-  int64_t find_last_not_of(std::string_view set, int64_t before) const;
+  int64_t find(char c, int64_t from) const {
+    if (fd_ >= 0) return search(std::string_view(&c, 1), true, false, from);
+    return position(in_place_.find(c, static_cast<size_t>(from < 0 ? 0 : from)));
+  }
+  int64_t find_first_of(std::string_view set, int64_t from) const {
+    return fd_ >= 0 ? search(set, true, false, from) : forward_in_place(set, true, from);
+  }
+  int64_t find_first_not_of(std::string_view set, int64_t from) const {
+    return fd_ >= 0 ? search(set, false, false, from) : forward_in_place(set, false, from);
+  }
+  // The last position that holds `c`, and the last before `before` that holds
+  // any (or none) of `set`.
+  int64_t rfind(char c) const {
+    if (fd_ >= 0) return search(std::string_view(&c, 1), true, true, size_);
+    return position(in_place_.rfind(c));
+  }
+  int64_t find_last_of(std::string_view set, int64_t before) const {
+    return fd_ >= 0 ? search(set, true, true, before) : backward_in_place(set, true, before);
+  }
+  int64_t find_last_not_of(std::string_view set, int64_t before) const {
+    return fd_ >= 0 ? search(set, false, true, before) : backward_in_place(set, false, before);
+  }
 
   // At most `count` bytes from `pos` on (fewer at the text's end). Bytes read
   // by position are copied into `scratch`, which the result then refers to.
   std::string_view substr(int64_t pos, int64_t count, std::string& scratch) const;
 
  private:
+  static int64_t position(size_t found) {
+    return found == std::string_view::npos ? npos : static_cast<int64_t>(found);
+  }
+  // Sets are a few characters: a loop over them costs less than a call.
+  static bool in(std::string_view set, char c) {
+    for (const char s : set) {
+      if (s == c) return true;
+    }
+    return false;
+  }
+  int64_t forward_in_place(std::string_view set, bool member, int64_t from) const {
+    for (int64_t i = from < 0 ? 0 : from; i < size_; ++i) {
+      if (in(set, in_place_[static_cast<size_t>(i)]) == member) return i;
+    }
+    return npos;
+  }
+  int64_t backward_in_place(std::string_view set, bool member, int64_t before) const {
+    for (int64_t i = before < size_ ? before : size_; i-- > 0;) {
+      if (in(set, in_place_[static_cast<size_t>(i)]) == member) return i;
+    }
+    return npos;
+  }
+  // The search by position: forward from `at`, or backward from before `at`,
+  // for a byte that is (or is not) a `member` of `set`.
+  int64_t search(std::string_view set, bool member, bool backward, int64_t at) const;
+
   std::string_view in_place_;
   int fd_ = -1;  // -1: the text is in place
   int64_t offset_ = 0;

@@ -18,8 +18,10 @@ struct Span {
 // it holds two or more, else all of it.
 Span clean_span(const LineText& text, int64_t from) {
   const int64_t first = text.find('"', from);
-  const int64_t last = text.find_last_of("\"", text.size());
-  if (first != LineText::npos && last != first) return {first + 1, last - first - 1};
+  if (first != LineText::npos) {
+    const int64_t last = text.rfind('"');
+    if (last != first) return {first + 1, last - first - 1};
+  }
   return {from, text.size() - from};
 }
 
