@@ -40,8 +40,7 @@ long read_log_number(const LogLine& line) {
 bool is_job_header(const LogLine& line) {
   const LineText text = line.text();
   const int64_t last = text.find_last_of(":.", text.size());
-  std::string scratch;
-  return last != LineText::npos && text.substr(last, 1, scratch) == ":";
+  return last != LineText::npos && last == text.rfind(':');
 }
 
 // The display reads every record a second time, so only a file that can be

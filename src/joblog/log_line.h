@@ -35,7 +35,7 @@ class LineText {
  public:
   static constexpr int64_t npos = -1;
 
-  LineText(std::string_view in_place)  // NOLINT: a text in memory is a line text
+  LineText(std::string_view in_place)  // implicit: a text in memory is a line text
       : in_place_(in_place), size_(static_cast<int64_t>(in_place.size())) {}
   LineText(int fd, int64_t offset, int64_t size) : fd_(fd), offset_(offset), size_(size) {}
 

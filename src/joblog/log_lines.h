@@ -8,7 +8,7 @@
 //
 // Visitors must not read through the window of any LogFile (bytes_at,
 // window_from, the loops below): all logs share one window, and a read could
-// move it under the loop. Reading by position (LineText, for_each_said_piece)
+// move it under the loop. Reading by position (LineText, for_each_piece_to_nul)
 // is allowed.
 
 #include <algorithm>
@@ -104,7 +104,7 @@ inline LogLine read_line(LogFile& log, int64_t offset) {
 // The bytes that C string functions see of a line (up to its first NUL byte,
 // all of them when it holds none), handed to visit(text) in pieces.
 template <typename Visit>
-void for_each_said_piece(const LogLine& line, Visit&& visit) {
+void for_each_piece_to_nul(const LogLine& line, Visit&& visit) {
   if (line.data != nullptr) {
     visit(std::string_view(line.data, static_cast<size_t>(line.until_nul())));
     return;

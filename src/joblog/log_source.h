@@ -12,7 +12,7 @@ inline constexpr std::string_view kJobLogBanner = " Job Log created ";
 // input. The display reads each record a second time, which a pipe or a
 // device cannot give: such a log is copied first, and shown from the copy.
 struct LogSource {
-  LogSource(const char* log_name) : name(log_name) {}  // NOLINT: opened by name by the scan
+  LogSource(const char* log_name) : name(log_name) {}  // implicit: a log opened by name
 
   bool is_standard_input() const { return std::strcmp(name, "-") == 0; }
 

@@ -99,7 +99,7 @@ struct RecordRenderer::Impl {
     for_each_line(log, offset, [&](const LogLine& line) {
       if (in_body && (line.at_end || !line.begins_with_space())) return false;
       in_body = true;
-      for_each_said_piece(line, [&](std::string_view said) { out.append_log_text(said); });
+      for_each_piece_to_nul(line, [&](std::string_view piece) { out.append_log_text(piece); });
       return true;
     });
   }
