@@ -73,8 +73,8 @@ void expect_same_lines(const std::string& content) {
   for_each_line(log, 0, [&](const LogLine& line) {
     lines.emplace_back(line.offset, line.size, line.at_end);
     const LineText text = line.text();
-    EXPECT_EQ(text.substr(0, text.size(), scratch), text_of(content, lines.back()))
-        << "line at " << line.offset;
+    EXPECT_TRUE(text.substr(0, text.size(), scratch) == text_of(content, lines.back()))
+        << "the text of the line at " << line.offset;
     return true;
   });
   EXPECT_TRUE(lines == expected) << lines.size() << " lines, " << expected.size() << " expected";

@@ -43,13 +43,13 @@ int copy_to_unlinked_file(int in) {
     const ssize_t got = read(in, buffer.get(), size_t{64} << 10);
     if (got < 0 && errno == EINTR) continue;
     if (got == 0) return out;
-    const size_t size = static_cast<size_t>(got);
-    if (got < 0 || !write_all(out, buffer.get(), size)) {
+    if (got < 0 || !write_all(out, buffer.get(), static_cast<size_t>(got))) {
       const int reason = errno;
       close(out);
       errno = reason;
       return -1;
     }
+    const size_t size = static_cast<size_t>(got);
     if (copied < kJobLogBanner.size()) {
       const size_t checked = std::min(size, kJobLogBanner.size() - copied);
       if (std::string_view(buffer.get(), checked) != kJobLogBanner.substr(copied, checked)) {
