@@ -13,10 +13,13 @@ bool read_number(std::string_view text, size_t& pos, size_t& value) {
   value = 0;
   bool fits = true;
   for (; pos < text.size() && is_digit(text[pos]); ++pos) {
-    value = value * 10 + static_cast<size_t>(text[pos] - '0');
-    if (value > INT_MAX) {
+    const size_t digit = static_cast<size_t>(text[pos] - '0');
+    // Tested before the product, which wraps where size_t has 32 bits.
+    if (value > (INT_MAX - digit) / 10) {
       fits = false;
-      value = INT_MAX;  // keeps the sum from wrapping while the digits run on
+      value = INT_MAX;  // stays there while the digits run on
+    } else {
+      value = value * 10 + digit;
     }
   }
   return fits;
