@@ -176,8 +176,7 @@ void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted) {
       if (!name_in_log_line(text, name)) return true;
       const int id = wanted.find_in_log_line(name);
       if (id == WantedNames::kNone) return true;
-      const Span value = value_span(text, name.data() + name.size() - text.data());
-      keep(id, part(text, {value.start, at_most(value.size, kValueMax)}));
+      keep(id, attribute_value(text, name).substr(0, kValueMax));
       return true;
     }
     // A line longer than the read window: the same rules, read by position.
