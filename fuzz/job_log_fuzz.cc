@@ -1,7 +1,9 @@
 // The scan and the display of a job log made of any bytes: under the built-in
 // display, under a template with every value kind and awkward widths (fill
-// off, start-after, limits, two logs, CSV and JSON fields), in raw mode, and cut to half its size
-// between the scan and the display (a writer that ignores the lock).
+// off, start-after, limits, two logs, CSV and JSON fields), in raw mode, and
+// cut to half its size between the scan and the display (a writer that ignores
+// the lock). The fuzz build's read window is small, so long lines and records
+// are common.
 
 #include <unistd.h>
 
@@ -71,7 +73,7 @@ DisplayTemplate every_kind() {
   return tpl;
 }
 
-void show(const std::vector<const char*>& logs, const RunSettings& settings,
+void show(const std::vector<LogSource>& logs, const RunSettings& settings,
           const DisplayTemplate& tpl) {
   const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
   if (scan.ok) show_records(scan.index, settings, tpl);

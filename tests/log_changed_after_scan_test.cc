@@ -14,7 +14,7 @@
 #include "driver/run_settings.h"
 #include "joblog/job_log_scan.h"
 #include "joblog/log_file.h"
-#include "joblog/log_file_loops.h"
+#include "joblog/log_lines.h"
 #include "support/temp_dir.h"
 #include "template/template_parser.h"
 
@@ -80,12 +80,11 @@ TEST(LogChangedAfterScan, LogCutBelowAReadBeforeTheWindow) {
   ASSERT_NE(stream, nullptr);
   {
     LogFile log(stream);
-    EXPECT_EQ(log.read_piece(static_cast<int64_t>(content.size()) - 18).text(),
-              "  attribute value\n");
+    EXPECT_EQ(read_line(log, static_cast<int64_t>(content.size()) - 18).text().size(), 17);
     ASSERT_EQ(truncate(path.c_str(), 10), 0);
-    const LogPiece piece = log.read_piece(21);
-    EXPECT_EQ(piece.size, 0u);
-    EXPECT_TRUE(piece.at_end);
+    const LogLine line = read_line(log, 21);
+    EXPECT_EQ(line.size, 0);
+    EXPECT_TRUE(line.at_end);
   }
   std::fclose(stream);
 }

@@ -1,13 +1,15 @@
 #include "joblog/log_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "joblog/log_file_loops.h"
+#include "joblog/log_lines.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -23,90 +25,138 @@ TEST(LogFile, ReadingBackwardsOverManyWindowsGivesTheSameLines) {
   std::FILE* stream = std::fopen(dir.write("log", content).c_str(), "r");
   LogFile log(stream);
   for (size_t i = offsets.size(); i-- > 0;) {
-    const LogPiece piece = log.read_piece(offsets[i]);
-    ASSERT_EQ(std::string(piece.data, piece.size), "line " + std::to_string(i) + "\n");
+    const LogLine line = read_line(log, offsets[i]);
+    ASSERT_EQ(std::string(line.data, line.size), "line " + std::to_string(i) + "\n");
   }
   std::fclose(stream);
 }
 
-// Every piece as the C library's line reading gives it: offset, size, end met.
-std::vector<std::tuple<int64_t, size_t, bool>> pieces_by_fgets(std::FILE* stream) {
-  std::vector<std::tuple<int64_t, size_t, bool>> pieces;
+using Line = std::tuple<int64_t, int64_t, bool>;  // offset, size, end of file met
+
+// Every line as the C library's getline gives it, then the read that meets the end.
+std::vector<Line> lines_by_getline(std::FILE* stream) {
+  std::vector<Line> lines;
   std::rewind(stream);
-  char line[kLogPieceMax + 1];
-  for (;;) {
-    const int64_t offset = std::ftell(stream);
-    if (std::fgets(line, sizeof line, stream) == nullptr) {
-      pieces.emplace_back(offset, 0, true);
-      return pieces;
-    }
-    const size_t size = static_cast<size_t>(std::ftell(stream) - offset);
-    pieces.emplace_back(offset, size, std::feof(stream) != 0);
-    if (std::feof(stream)) return pieces;
+  char* line = nullptr;
+  size_t capacity = 0;
+  for (int64_t offset = 0;;) {
+    const ssize_t size = getline(&line, &capacity, stream);
+    const bool whole = size > 0 && line[size - 1] == '\n';
+    lines.emplace_back(offset, size < 0 ? 0 : size, !whole);
+    if (!whole) break;
+    offset += size;
   }
+  std::free(line);
+  return lines;
 }
 
-// Pieces, record headers and where the scan ends must be what the C library's
-// line reading gives: a header is a whole piece, not at the end, that does not
-// begin with a space.
-void expect_same_headers(const std::string& content) {
+// What a line says: up to its first NUL, else without its newline and one
+// carriage return before it.
+std::string text_of(const std::string& content, const Line& line) {
+  const auto [offset, size, at_end] = line;
+  std::string text = content.substr(static_cast<size_t>(offset), static_cast<size_t>(size));
+  if (text.find('\0') != std::string::npos) return text.substr(0, text.find('\0'));
+  if (!at_end) text.pop_back();
+  if (!at_end && !text.empty() && text.back() == '\r') text.pop_back();
+  return text;
+}
+
+// Lines, their texts, the record headers and where the scan ends must be what
+// getline gives: a header is a whole line that does not begin with white space.
+void expect_same_lines(const std::string& content) {
   TempDir dir;
   std::FILE* stream = std::fopen(dir.write("log", content).c_str(), "r");
   LogFile log(stream);
-  std::vector<std::tuple<int64_t, size_t, bool>> pieces;
-  int64_t at = 0;
-  log.for_each_piece(0, [&](const LogPiece& piece) {
-    pieces.emplace_back(at, piece.size, piece.at_end);
-    at += static_cast<int64_t>(piece.size);
+  const std::vector<Line> expected = lines_by_getline(stream);
+  std::vector<Line> lines;
+  std::string scratch;
+  for_each_line(log, 0, [&](const LogLine& line) {
+    lines.emplace_back(line.offset, line.size, line.at_end);
+    const LineText text = line.text();
+    EXPECT_TRUE(text.substr(0, text.size(), scratch) == text_of(content, lines.back()))
+        << "the text of the line at " << line.offset;
     return true;
   });
-  const auto by_fgets = pieces_by_fgets(stream);
-  EXPECT_TRUE(pieces == by_fgets) << "pieces differ from fgets";
-  std::vector<int64_t> expected, found;
-  for (const auto& [offset, size, at_end] : by_fgets) {
-    if (!at_end && !std::isspace(static_cast<unsigned char>(content[offset])))
-      expected.push_back(offset);
+  EXPECT_TRUE(lines == expected) << lines.size() << " lines, " << expected.size() << " expected";
+
+  std::vector<Line> headers, found;
+  for (const Line& line : expected) {
+    if (!std::get<2>(line) &&
+        !std::isspace(static_cast<unsigned char>(content[std::get<0>(line)]))) {
+      headers.push_back(line);
+    }
   }
-  std::vector<size_t> sizes;
-  const int64_t end = log.for_each_header(0, [&](int64_t offset, const LogPiece& piece) {
-    found.push_back(offset);
-    sizes.push_back(piece.size);
+  const int64_t end = for_each_header(log, 0, [&](const LogLine& line) {
+    found.emplace_back(line.offset, line.size, line.at_end);
   });
-  for (size_t i = 0; i < found.size(); ++i) ASSERT_EQ(sizes[i], log.read_piece(found[i]).size);
   std::fclose(stream);
-  EXPECT_EQ(end, std::get<0>(by_fgets.back()));
+  EXPECT_EQ(end, std::get<0>(expected.back()));
+  EXPECT_TRUE(found == headers) << found.size() << " headers, " << headers.size() << " expected";
   // Raw mode copies whole records only when the scan saw no NUL byte.
   const size_t nul = content.find('\0');
   if (nul == std::string::npos || nul < static_cast<size_t>(end)) {
     EXPECT_EQ(log.has_nul(), nul != std::string::npos);
   }
-  EXPECT_TRUE(found == expected) << found.size() << " headers found, " << expected.size()
-                                 << " expected";
 }
 
-TEST(LogFileHeaders, EndsOfFileAndLongLines) {
-  const char mixed[] = "a\n \n\tb\n\rc\n\0d\n e";
+TEST(LogFileLines, EndsOfFileAndLongLines) {
+  const char mixed[] = "a\n \n\tb\n\rc\n\0d\n e\r\r\n\r\n";
+  const std::string nul(1, '\0');
+  // Lines one byte short of the window, filling it, of two windows, with
+  // their carriage return in the window before their newline, with a NUL.
+  const std::string window_line(kReadWindow, 'w');
   for (const std::string& content :
-       {std::string(), std::string("h\n"), std::string("h"), std::string(254, 'h'),
-        std::string(254, 'h') + "\n", std::string(253, 'h') + "\n" + std::string(508, 'x'),
-        std::string(600, ' ') + "\nx\n", std::string(mixed, sizeof mixed - 1)}) {
-    expect_same_headers(content);
+       {std::string(), std::string("h\n"), std::string("h"), std::string(600, 'h') + "\n",
+        std::string(600, ' ') + "\nx\n", std::string(mixed, sizeof mixed - 1),
+        window_line.substr(1) + "\nx\n", window_line + "\nx\n", window_line + "\n",
+        "a\n" + window_line + "\r\n", window_line + window_line + "x",
+        " " + window_line + nul + "\n", window_line.substr(1) + "\r\n", window_line + "\r\r\n"}) {
+    expect_same_lines(content);
   }
 }
 
-TEST(LogFileHeaders, RandomLinesAcrossSeveralWindows) {
+TEST(LogFileLines, RandomLinesAcrossSeveralWindows) {
   std::string content;
   uint32_t seed = 12345;
   auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 8) & 0xffff; };
   const char firsts[] = {' ', '\t', 'j', 'd', '\r', '\0', '\n', 'x'};
   while (content.size() < (size_t{9} << 20)) {
-    const size_t length = next() % 16 == 0 ? next() % 1200 : next() % 60;
+    size_t length = next() % 16 == 0 ? next() % 1200 : next() % 60;
+    if (next() % 2000 == 0) length = kReadWindow + next() * 8;  // longer than the window
     content += firsts[next() % sizeof firsts];
     content.append(length, static_cast<char>('a' + next() % 26));
+    if (next() % 500 == 0) content.back() = '\0';
+    if (next() % 8 == 0) content += '\r';
     content += '\n';
   }
-  content.append(300, 'z');  // a last line longer than a piece, without its newline
-  expect_same_headers(content);
+  content.append(300, 'z');  // a last line without its newline
+  expect_same_lines(content);
+}
+
+// A text read by position finds what the same text in memory finds, across
+// the pieces in which it is read.
+TEST(LineText, ByPositionAsInPlace) {
+  std::string text;
+  for (int i = 0; text.size() < 20000; ++i) {
+    text += std::string(static_cast<size_t>(i % 4096 + 1), i % 3 == 0 ? ' ' : 'v');
+    text += i % 5 == 0 ? "\"=" : ":.";
+  }
+  TempDir dir;
+  const int fd = open(dir.write("text", "x" + text).c_str(), O_RDONLY);
+  const LineText in_place(text);
+  const LineText by_position(fd, 1, static_cast<int64_t>(text.size()));
+  std::string scratch;
+  for (int64_t at = 0; at <= static_cast<int64_t>(text.size()) + 1; at += 97) {
+    SCOPED_TRACE(at);
+    EXPECT_EQ(by_position.find('"', at), in_place.find('"', at));
+    EXPECT_EQ(by_position.find_first_of(":=", at), in_place.find_first_of(":=", at));
+    EXPECT_EQ(by_position.find_first_not_of(" v", at), in_place.find_first_not_of(" v", at));
+    EXPECT_EQ(by_position.find_last_of(".\"", at), in_place.find_last_of(".\"", at));
+    EXPECT_EQ(by_position.find_last_not_of(" v", at), in_place.find_last_not_of(" v", at));
+    EXPECT_EQ(by_position.substr(at, 5000, scratch), in_place.substr(at, 5000, scratch));
+  }
+  EXPECT_EQ(by_position.rfind('"'), in_place.rfind('"'));
+  close(fd);
 }
 
 }  // namespace

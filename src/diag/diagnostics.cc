@@ -1,5 +1,7 @@
 #include "diag/diagnostics.h"
 
+#include <unistd.h>
+
 #include <cstdarg>
 
 #include "diag/output_channel.h"
@@ -39,6 +41,17 @@ int error(const char* format, ...) {
   va_end(args);
   if (++d.error_count > kErrorLimit) std::fputs("... exceeded error count, exiting...\n", stream);
   return written;
+}
+
+void note(std::string_view text) {
+  if (error_limit_reached()) return;
+  const Diagnostics& d = diagnostics();
+  std::fwrite(text.data(), 1, text.size(), d.err != nullptr ? d.err : stderr);
+}
+
+bool error_stream_is_terminal() {
+  const Diagnostics& d = diagnostics();
+  return isatty(fileno(d.err != nullptr ? d.err : stderr)) != 0;
 }
 
 int print(const char* format, ...) {

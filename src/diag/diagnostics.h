@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string_view>
 
 #include "diag/reader_context.h"
 
@@ -27,6 +28,12 @@ ReaderContext* set_context(ReaderContext* context = nullptr);
 // errors gives up and hands status 1 back to the top.
 int error(const char* format, ...) __attribute__((format(printf, 1, 2)));
 bool error_limit_reached();
+
+// Writes text to the error stream as it stands, without a location and
+// without counting it: the usage text after a usage error, a notice. Silent
+// past the error limit.
+void note(std::string_view text);
+bool error_stream_is_terminal();
 
 // Writes text to the output channel; not counted.
 int print(const char* format, ...) __attribute__((format(printf, 1, 2)));

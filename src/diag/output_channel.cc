@@ -1,5 +1,7 @@
 #include "diag/output_channel.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 
 OutputChannel& output_channel() {
@@ -15,6 +17,24 @@ void OutputChannel::append_fill(char c, size_t count) {
     size_ += n;
     count -= n;
   }
+}
+
+void OutputChannel::append_log_text_checked(std::string_view text) {
+  if (terminal_ == Terminal::kUnknown) {
+    terminal_ = isatty(fileno(stream())) ? Terminal::kYes : Terminal::kNo;
+  }
+  if (terminal_ == Terminal::kNo) return append(text);
+  auto is_control = [](char c) {
+    return (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') || c == '\x7f';
+  };
+  size_t shown = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (!is_control(text[i])) continue;
+    append(text.substr(shown, i - shown));
+    append("?");
+    shown = i + 1;
+  }
+  append(text.substr(shown));
 }
 
 int OutputChannel::vprint(const char* format, std::va_list args) {

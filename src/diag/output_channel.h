@@ -29,6 +29,14 @@ class OutputChannel {
     std::memcpy(bytes_.get() + size_, text.data(), text.size());
     size_ += text.size();
   }
+  // Text that comes from a job log (values, raw records). On a terminal every
+  // control character but tab and newline is written as '?': whoever submits
+  // a job chooses its name, and no escape sequence of theirs may reach the
+  // terminal of whoever reads the log. Elsewhere the bytes go out exactly.
+  void append_log_text(std::string_view text) {
+    if (terminal_ == Terminal::kNo) return append(text);
+    append_log_text_checked(text);
+  }
   void append_fill(char c, size_t count);
   // Formatted text, printf-style, after what is gathered; its character count.
   int vprint(const char* format, std::va_list args);
@@ -42,7 +50,10 @@ class OutputChannel {
   int error_number() const;
 
   // Where the bytes go; null (the default) is stdout. For tests and fuzz targets.
-  void set_stream(std::FILE* stream) { stream_ = stream; }
+  void set_stream(std::FILE* stream) {
+    stream_ = stream;
+    terminal_ = Terminal::kUnknown;
+  }
 
  private:
   static constexpr size_t kCapacity = size_t{64} << 10;
@@ -50,11 +61,13 @@ class OutputChannel {
   void write_block();
   void write_through(std::string_view text);
   void note_failure();
+  void append_log_text_checked(std::string_view text);
 
   std::FILE* stream_ = nullptr;
   std::unique_ptr<char[]> bytes_;
   size_t size_ = 0;
   int first_error_ = 0;
+  enum class Terminal : char { kUnknown, kNo, kYes } terminal_ = Terminal::kUnknown;
 };
 
 // The process-wide output channel.

@@ -12,4 +12,5 @@ struct ReaderContext {
   int32_t line_size = 0;        // bytes of the caller's line buffer, terminator included
   int32_t line_number = 0;      // physical read attempts on the stream so far
   char comment_char = '\0';     // starts a comment; NUL for none
+  int64_t bytes_read = 0;       // bytes read from the stream so far
 };

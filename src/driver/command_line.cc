@@ -1,6 +1,6 @@
 #include "driver/command_line.h"
 
-#include <unistd.h>
+#include <getopt.h>
 
 #include <climits>
 #include <cstdio>
@@ -11,6 +11,8 @@
 #include "template/template_parser.h"
 
 namespace {
+
+constexpr int kVersionOption = 256;  // beyond every option letter
 
 const char* base_name(const char* path) {
   const char* slash = std::strrchr(path, '/');
@@ -42,10 +44,19 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
   settings.program_name = base_name(argc > 0 && argv[0] != nullptr ? argv[0] : "jobview");
   settings.template_name = std::getenv("JLOG_TEMPLATE");
 
+  // The long options are read with the short ones, so the C library reports
+  // an unknown one and takes abbreviations such as --vers.
+  static const option kLongOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                        {"version", no_argument, nullptr, kVersionOption},
+                                        {nullptr, 0, nullptr, 0}};
   optind = 0;  // a full restart of getopt, so the command line can be read more than once
   int option;
-  while ((option = getopt(argc, argv, "hl:m:M:r:Rs:St:T:")) != -1) {
+  while ((option = getopt_long(argc, argv, "hl:m:M:r:Rs:St:T:", kLongOptions, nullptr)) != -1) {
     switch (option) {
+      case 'h':
+        return CommandLine::kHelp;
+      case kVersionOption:
+        return CommandLine::kVersion;
       case 'l':
         if (const int lines = clamp_to_int(read_number(optarg)); lines != 0) {
           settings.display_lines = lines;
@@ -76,13 +87,15 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
       case 'T':
         tpl.default_time_format = optarg;
         break;
-      default:  // -h, an unknown letter or a missing argument (getopt has said which)
-        return CommandLine::kUsage;
+      default:  // an unknown option or a missing argument (getopt has said which)
+        return CommandLine::kUsageError;
     }
   }
   settings.logs.assign(argv + optind, argv + argc);
-  return settings.logs.empty() ? CommandLine::kUsage : CommandLine::kRun;
+  return settings.logs.empty() ? CommandLine::kUsageError : CommandLine::kRun;
 }
+
+std::string version_text() { return "jobview " JOBVIEW_VERSION "\n"; }
 
 std::string usage_text(const RunSettings& settings, const DisplayTemplate& tpl) {
   std::string text = "\nUsage: ";

@@ -8,6 +8,7 @@
 #include "driver/command_line.h"
 #include "driver/output_loop.h"
 #include "joblog/job_log_scan.h"
+#include "joblog/log_source.h"
 #include "platform/file_lookup.h"
 #include "platform/named_lock.h"
 #include "template/template_parser.h"
@@ -46,7 +47,8 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
       settings.max_jobs != -1 ? static_cast<unsigned long>(settings.max_jobs) : scan.jobs_indexed;
   print("%ld %ld %ld\n", static_cast<long>(start + 1), scan.index.begin().entry().log_number,
         static_cast<long>(start + count));
-  print("%s\n", scan.stamp.c_str());
+  output_channel().append_log_text(scan.stamp);
+  output_channel().append("\n");
 }
 
 }  // namespace
@@ -57,25 +59,41 @@ int run(int argc, char** argv) {
   switch (parse_command_line(argc, argv, settings, tpl)) {
     case CommandLine::kRun:
       break;
-    case CommandLine::kUsage:
+    case CommandLine::kHelp:
       output_channel().append(usage_text(settings, tpl));
       return 0;
+    case CommandLine::kVersion:
+      output_channel().append(version_text());
+      return 0;
+    case CommandLine::kUsageError:
+      // Into a file or a pipe the usage text would pass for output.
+      note(usage_text(settings, tpl));
+      return 1;
     case CommandLine::kFailed:
       return 1;
   }
   if (!choose_template(settings, tpl)) return 1;
   clear_location();
+  // Before the lock: a pipe's writer may itself wait for the lock.
+  std::vector<LogSource> logs;
+  if (!prepare_log_sources(settings.logs, logs)) return 1;
 
   LockHandle lock = 0;
   if (x_create_lock(&lock, "accounting", 0) != 0) {
     error("Unable to access accounting lock.\n");
     return 1;
   }
-  x_lock(lock);
+  if (x_try_lock(lock) != 0) {
+    // Said on a terminal only: there a silent wait looks like a hang.
+    if (error_stream_is_terminal()) {
+      note("Waiting for the accounting lock, which another process holds.\n");
+    }
+    x_lock(lock);
+  }
 
   // Past the error limit the run ends where it stands, with the lock still
   // held until the process is gone.
-  const ScanResult scan = scan_job_logs(settings.logs, settings.start_after, settings.max_jobs);
+  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
   if (error_limit_reached()) return 1;
   if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "joblog/log_source.h"
 #include "joblog/record_index.h"
 
 // What the scan of the job logs leaves for the run.
@@ -14,7 +15,8 @@ struct ScanResult {
   std::string stamp;               // identification stamp of the last accepted log
 };
 
-// Opens each log in order (through locate_file), checks its banner and indexes
-// its records. The start-after count applies to the first log only; max_jobs,
-// compared as unsigned, is checked between logs only.
-ScanResult scan_job_logs(const std::vector<const char*>& names, long start_after, long max_jobs);
+// Opens each log in order (its stream when it has one, else through
+// locate_file), checks its banner and indexes its records. The start-after
+// count applies to the first log only; max_jobs, compared as unsigned, is
+// checked between logs only.
+ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs);

@@ -1,18 +1,18 @@
 #include "joblog/log_file.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <cstring>
 #include <memory>
+
+#include "platform/read_at.h"
 
 namespace {
 
-constexpr size_t kWindowSize = size_t{256} << 10;
 // Records are shown newest first, so a window loaded for a step backwards ends
 // this far after the wanted offset and reaches back over the records before it.
-constexpr size_t kForwardReach = size_t{16} << 10;
+constexpr size_t kForwardReach = kReadWindow / 16;
 
 struct Window {
   std::unique_ptr<char[]> bytes;
@@ -26,23 +26,22 @@ Window shared_window;  // constant-initialised: no guard on the hot path
 Window& window() { return shared_window; }
 
 void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
-  // The window keeps kLogPieceSlack bytes after its end, the margin that the
-  // interface promises after every piece; cleared once, so they read as defined.
-  if (!w.bytes) w.bytes = std::make_unique<char[]>(kWindowSize + kLogPieceSlack);
+  // The bytes after the window are cleared once, so the slack reads as defined.
+  if (!w.bytes) w.bytes = std::make_unique<char[]>(kReadWindow + kLineSlack);
   w.owner = owner;
   w.start = start;
-  w.size = 0;
-  w.reaches_end = false;
-  while (w.size < kWindowSize) {
-    const ssize_t got = pread(fd, w.bytes.get() + w.size, kWindowSize - w.size,
-                              static_cast<off_t>(start + static_cast<int64_t>(w.size)));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {  // end of file, or a read error, which ends reading just the same
-      w.reaches_end = true;
-      return;
-    }
-    w.size += static_cast<size_t>(got);
-  }
+  w.size = read_at(fd, start, w.bytes.get(), kReadWindow);
+  w.reaches_end = w.size < kReadWindow;
+}
+
+// The window's bytes from `offset` on. A file cut shorter since the scan (by a
+// writer that ignored the lock) may end before `offset`: nothing is there then,
+// as at the end of the file, and no byte left in the window from an earlier
+// read may pass for its content.
+LogFile::Bytes bytes_from(const Window& w, int64_t offset) {
+  const int64_t end = w.start + static_cast<int64_t>(w.size);
+  const int64_t at = std::min(offset, end);
+  return {w.bytes.get() + (at - w.start), static_cast<size_t>(end - at), w.reaches_end};
 }
 
 }  // namespace
@@ -54,41 +53,65 @@ LogFile::~LogFile() {
   if (window().owner == this) window().owner = nullptr;
 }
 
-const char* LogFile::bytes_at(int64_t offset, size_t& available) {
-  bool at_end;
-  return bytes_at(offset, available, at_end);
-}
-
-const char* LogFile::bytes_at(int64_t offset, size_t& available, bool& at_end) {
+LogFile::Bytes LogFile::bytes_at(int64_t offset) {
   Window& w = window();
   const int64_t end = w.start + static_cast<int64_t>(w.size);
   const bool covered =
-      w.owner == this && offset >= w.start &&
-      (offset + static_cast<int64_t>(kLogPieceMax) <= end || (w.reaches_end && offset <= end));
+      w.owner == this && offset >= w.start && (offset < end || (w.reaches_end && offset <= end));
   if (!covered) {
     int64_t start = offset;
     if (w.owner == this && offset < w.start) {
       start = std::max<int64_t>(
-          0, offset + static_cast<int64_t>(kForwardReach) - static_cast<int64_t>(kWindowSize));
+          0, offset + static_cast<int64_t>(kForwardReach) - static_cast<int64_t>(kReadWindow));
     }
     fill(w, this, fd_, start);
   }
-  // A file cut shorter since the scan (by a writer that ignored the lock) may
-  // end before `offset`: nothing is there, as at the end of the file, and no
-  // byte left in the window from an earlier read may pass for its content.
-  const int64_t window_end = w.start + static_cast<int64_t>(w.size);
-  const int64_t at = std::min(offset, window_end);
-  available = static_cast<size_t>(window_end - at);
-  at_end = w.reaches_end;
-  return w.bytes.get() + (at - w.start);
+  return bytes_from(w, offset);
 }
 
-const char* LogFile::window_from(int64_t offset, size_t& available, bool& at_end) {
+LogFile::Bytes LogFile::window_from(int64_t offset) {
   Window& w = window();
   if (!(w.owner == this && w.start == offset)) fill(w, this, fd_, offset);
-  available = w.size;
-  at_end = w.reaches_end;
-  return w.bytes.get();
+  return bytes_from(w, offset);
+}
+
+LogLine LogFile::walk_long_line(int64_t offset) {
+  LogLine line;
+  line.offset = offset;
+  line.fd = fd_;
+  line.long_until_nul = -1;
+  char before_newline = '\0';  // the last byte walked before the newline
+  for (int64_t at = offset;;) {
+    const Bytes bytes = window_from(at);
+    if (at == offset && bytes.size > 0) line.first = bytes.data[0];
+    const char* newline = static_cast<const char*>(std::memchr(bytes.data, '\n', bytes.size));
+    const size_t walked =
+        newline != nullptr ? static_cast<size_t>(newline - bytes.data) + 1 : bytes.size;
+    if (line.long_until_nul < 0) {
+      if (const void* nul = std::memchr(bytes.data, '\0', walked)) {
+        line.long_until_nul = at - offset + (static_cast<const char*>(nul) - bytes.data);
+        note_nul();
+      }
+    }
+    if (newline != nullptr) {
+      if (newline > bytes.data) before_newline = newline[-1];
+    } else if (bytes.size > 0) {
+      before_newline = bytes.data[bytes.size - 1];
+    }
+    at += static_cast<int64_t>(walked);
+    if (newline != nullptr || bytes.reaches_end) {
+      line.size = at - offset;
+      line.at_end = newline == nullptr;
+      break;
+    }
+  }
+  line.long_text_size = line.at_end ? line.size : line.size - 1 - (before_newline == '\r');
+  if (line.long_until_nul >= 0) {
+    line.long_text_size = line.long_until_nul;
+  } else {
+    line.long_until_nul = line.size;
+  }
+  return line;
 }
 
 namespace {

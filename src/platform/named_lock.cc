@@ -45,4 +45,12 @@ int x_lock(LockHandle handle) {
   return rc;
 }
 
+int x_try_lock(LockHandle handle) {
+  int rc;
+  do {
+    rc = flock(handle, LOCK_EX | LOCK_NB);
+  } while (rc != 0 && errno == EINTR);
+  return rc;
+}
+
 int x_unlock(LockHandle handle) { return flock(handle, LOCK_UN); }

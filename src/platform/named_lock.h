@@ -12,4 +12,7 @@ using LockHandle = int32_t;
 int x_create_lock(LockHandle* handle, const char* name, int flags);
 // Blocks until the lock is held.
 int x_lock(LockHandle handle);
+// Takes the lock only if no other process holds it: 0 when it is now held,
+// non-zero otherwise (x_lock then waits for it).
+int x_try_lock(LockHandle handle);
 int x_unlock(LockHandle handle);

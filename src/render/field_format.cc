@@ -56,7 +56,7 @@ void FieldFormat::write(std::string_view value, OutputChannel& out) const {
   if (value.size() > precision_) value = value.substr(0, precision_);
   const size_t padding = width_ > value.size() ? width_ - value.size() : 0;
   if (!left_) out.append_fill(' ', padding);
-  out.append(value);
+  out.append_log_text(value);
   if (left_) out.append_fill(' ', padding);
 }
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "diag/output_channel.h"
-#include "joblog/log_file_loops.h"
+#include "joblog/log_lines.h"
 #include "render/attribute_lookup.h"
 #include "render/field_format.h"
 #include "render/job_identifier.h"
@@ -85,22 +85,22 @@ struct RecordRenderer::Impl {
     if (end >= offset && log.unchanged_since_scan()) {
       bool has_nul = false;
       if (log.has_nul()) {
-        log.for_each_chunk(offset, end, [&](const char* data, size_t size) {
+        for_each_chunk(log, offset, end, [&](const char* data, size_t size) {
           has_nul = has_nul || std::memchr(data, '\0', size) != nullptr;
         });
       }
       if (!has_nul) {
-        log.for_each_chunk(offset, end, [&](const char* data, size_t size) {
-          out.append(std::string_view(data, size));
+        for_each_chunk(log, offset, end, [&](const char* data, size_t size) {
+          out.append_log_text(std::string_view(data, size));
         });
         return;
       }
     }
     bool in_body = false;
-    log.for_each_piece(offset, [&](const LogPiece& piece) {
-      if (in_body && (piece.at_end || !piece.begins_with_space())) return false;
+    for_each_line(log, offset, [&](const LogLine& line) {
+      if (in_body && (line.at_end || !line.begins_with_space())) return false;
       in_body = true;
-      out.append(piece.text());
+      for_each_piece_to_nul(line, [&](std::string_view piece) { out.append_log_text(piece); });
       return true;
     });
   }

@@ -8,15 +8,15 @@ void write_csv(size_t left, std::string_view text, size_t right, OutputChannel& 
   const bool quoted = left > 0 || right > 0 ||
                       text.find_first_of(",;\"\t\r\n") != std::string_view::npos ||
                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
-  if (!quoted) return out.append(text);
+  if (!quoted) return out.append_log_text(text);
   out.append("\"");
   out.append_fill(' ', left);
   for (size_t quote; (quote = text.find('"')) != std::string_view::npos;) {
-    out.append(text.substr(0, quote + 1));
+    out.append_log_text(text.substr(0, quote + 1));
     out.append("\"");
     text.remove_prefix(quote + 1);
   }
-  out.append(text);
+  out.append_log_text(text);
   out.append_fill(' ', right);
   out.append("\"");
 }
@@ -73,12 +73,12 @@ void write_json(size_t left, std::string_view text, size_t right, OutputChannel&
       pos += length;
       continue;
     }
-    out.append(text.substr(plain, pos - plain));
+    out.append_log_text(text.substr(plain, pos - plain));
     out.append(replacement);
     pos += length != 0 ? length : ill_formed;
     plain = pos;
   }
-  out.append(text.substr(plain));
+  out.append_log_text(text.substr(plain));
   out.append_fill(' ', right);
   out.append("\"");
 }
@@ -96,7 +96,7 @@ void write_escaped(Escaping mode, size_t left, std::string_view text, size_t rig
       break;
   }
   out.append_fill(' ', left);
-  out.append(text);
+  out.append_log_text(text);
   out.append_fill(' ', right);
 }
 

@@ -1,5 +1,6 @@
 #include "template/line_reader.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "diag/diagnostics.h"
@@ -13,8 +14,19 @@ constexpr int kContinuationSize = 2000;
 // that diagnostics name the line they concern whatever the read found.
 char* read_counted(char* buffer, int size, ReaderContext& context) {
   ++context.line_number;
-  if (context.stream == nullptr || size < 2) return nullptr;
-  return std::fgets(buffer, size, context.stream);
+  if (context.stream == nullptr || size < 2 || context.bytes_read > kTemplateReadLimit) {
+    return nullptr;
+  }
+  // As fgets reads, but counting the bytes, NUL bytes included.
+  int count = 0;
+  for (int c; count < size - 1 && (c = getc_unlocked(context.stream)) != EOF;) {
+    buffer[count++] = static_cast<char>(c);
+    if (c == '\n') break;
+  }
+  context.bytes_read += count;
+  if (count == 0) return nullptr;
+  buffer[count] = '\0';
+  return buffer;
 }
 
 bool is_blank(const char* text) { return text[std::strspn(text, " \t\n")] == '\0'; }

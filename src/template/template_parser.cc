@@ -202,13 +202,19 @@ bool parse_template(const char* name, DisplayTemplate& tpl) {
         line[0] == '%' ? handle_section_line(state, line) : handle_content_line(state, line);
   }
   // A read error is not the end of the file: a template read in part must not
-  // pass for a whole one.
+  // pass for a whole one. Neither message concerns a line: they carry no location.
   const bool read_failed = std::ferror(stream) != 0;
+  const bool endless = context.reader.bytes_read > kTemplateReadLimit;
   std::fclose(stream);
   context.reader.stream = nullptr;
   if (!well_formed || error_limit_reached()) return false;
-  if (read_failed) {
-    error("Unable to access file '%s'.\n", context.name.c_str());
+  if (endless || read_failed) {
+    set_context(&empty_context());
+    if (endless) {
+      error("Template file '%s' exceeds 16 MiB.\n", context.name.c_str());
+    } else {
+      error("Unable to access file '%s'.\n", context.name.c_str());
+    }
     return false;
   }
   const bool jobs_complete = check_field_sizes(tpl.job_items);

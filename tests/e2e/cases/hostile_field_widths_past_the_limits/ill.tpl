@@ -1,0 +1,9 @@
+%header
+%job
+user-name
+user-name
+user-name
+user-name
+user-name
+%layout
+[{1.2.}][{5-}][{-.-}][{.}][{-04.2}]

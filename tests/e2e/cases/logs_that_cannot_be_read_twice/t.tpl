@@ -1,0 +1,6 @@
+%header
+%job
+job-identifier
+user-name
+%layout
+{3} {}

@@ -1,0 +1,6 @@
+%header
+%escape csv
+%job
+job-name
+%layout
+{}
