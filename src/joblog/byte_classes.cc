@@ -30,40 +30,53 @@ size_t header_starts_plain(const char* bytes, size_t p, size_t to, HeaderSearch&
   return p;
 }
 
-enum Class : uint8_t { kNewline = 1, kDelimiter = 2, kFiller = 4, kQuote = 8 };
+enum Class : uint8_t { kNewline = 1, kBlank = 2, kFiller = 4, kQuote = 8, kReturn = 16 };
 
 struct ClassTable {
   uint8_t of[256] = {};
   constexpr ClassTable() {
-    of[static_cast<unsigned char>('\n')] = kNewline | kDelimiter;
-    of[static_cast<unsigned char>('\t')] = kDelimiter;
-    of[static_cast<unsigned char>(' ')] = kDelimiter | kFiller;
+    of[static_cast<unsigned char>('\n')] = kNewline;
+    of[static_cast<unsigned char>('\t')] = kBlank;
+    of[static_cast<unsigned char>(' ')] = kBlank | kFiller;
     of[static_cast<unsigned char>('=')] = kFiller;
     of[static_cast<unsigned char>('"')] = kQuote;
+    of[static_cast<unsigned char>('\r')] = kReturn;
   }
 };
 constexpr ClassTable kClasses;
 
-// The masks of up to 64 bytes from `p`, into word `p / 64`.
-void classify_block_plain(const char* bytes, size_t p, size_t count, const RecordClasses& out) {
-  uint64_t newlines = 0, delimiters = 0, fillers = 0, quotes = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const unsigned of = kClasses.of[static_cast<unsigned char>(bytes[p + i])];
-    newlines |= uint64_t{of & 1u} << i;
-    delimiters |= uint64_t{(of >> 1) & 1u} << i;
-    fillers |= uint64_t{(of >> 2) & 1u} << i;
-    quotes |= uint64_t{(of >> 3) & 1u} << i;
+struct Masks {
+  uint64_t newlines = 0, blanks = 0, fillers = 0, quotes = 0, returns = 0;
+
+  void store(const RecordClasses& out, size_t word, size_t valid) const {
+    const uint64_t keep = valid >= 64 ? ~uint64_t{0} : (uint64_t{1} << valid) - 1;
+    out.newlines[word] = newlines & keep;
+    out.blanks[word] = blanks & keep;
+    out.fillers[word] = fillers & keep;
+    out.quotes[word] = quotes & keep;
+    out.returns[word] = returns & keep;
   }
-  const size_t word = p / 64;
-  out.newlines[word] = newlines;
-  out.delimiters[word] = delimiters;
-  out.fillers[word] = fillers;
-  out.quotes[word] = quotes;
-}
+};
 
 void classify_plain(const char* bytes, size_t size, const RecordClasses& out) {
-  for (size_t p = 0; p < size; p += 64)
-    classify_block_plain(bytes, p, size - p < 64 ? size - p : 64, out);
+  for (size_t p = 0; p < size; p += 64) {
+    const size_t count = size - p < 64 ? size - p : 64;
+    Masks m;
+    for (size_t i = 0; i < count; ++i) {
+      const unsigned of = kClasses.of[static_cast<unsigned char>(bytes[p + i])];
+      m.newlines |= uint64_t{of & 1u} << i;
+      m.blanks |= uint64_t{(of >> 1) & 1u} << i;
+      m.fillers |= uint64_t{(of >> 2) & 1u} << i;
+      m.quotes |= uint64_t{(of >> 3) & 1u} << i;
+      m.returns |= uint64_t{(of >> 4) & 1u} << i;
+    }
+    m.store(out, p / 64, count);
+  }
+}
+
+RecordClasses shifted(const RecordClasses& out, size_t words) {
+  return {out.newlines + words, out.blanks + words, out.fillers + words, out.quotes + words,
+          out.returns + words};
 }
 
 #if JOBVIEW_X86_VECTORS
@@ -97,36 +110,34 @@ size_t header_starts_sse2(const char* bytes, size_t p, size_t to, HeaderSearch& 
   return p;
 }
 
-void classify_sse2(const char* bytes, size_t size, const RecordClasses& out) {
+// Whole blocks of 64 bytes while they may be read; the last one read in
+// full may reach past the record, its bits there cleared.
+void classify_sse2(const char* bytes, size_t size, size_t readable, const RecordClasses& out) {
   const __m128i newline = _mm_set1_epi8('\n');
   const __m128i space = _mm_set1_epi8(' ');
   const __m128i tab = _mm_set1_epi8('\t');
   const __m128i equals = _mm_set1_epi8('=');
   const __m128i quote = _mm_set1_epi8('"');
+  const __m128i carriage = _mm_set1_epi8('\r');
   size_t p = 0;
-  for (; p + 64 <= size; p += 64) {
-    uint64_t newlines = 0, delimiters = 0, fillers = 0, quotes = 0;
+  for (; p < size && p + 64 <= readable; p += 64) {
+    Masks m;
     for (int i = 0; i < 4; ++i) {
       const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + p + 16 * i));
-      const __m128i is_newline = _mm_cmpeq_epi8(here, newline);
       const __m128i is_space = _mm_cmpeq_epi8(here, space);
       const int shift = 16 * i;
       auto bits = [shift](__m128i v) {
         return static_cast<uint64_t>(static_cast<uint16_t>(_mm_movemask_epi8(v))) << shift;
       };
-      newlines |= bits(is_newline);
-      delimiters |=
-          bits(_mm_or_si128(_mm_or_si128(is_newline, is_space), _mm_cmpeq_epi8(here, tab)));
-      fillers |= bits(_mm_or_si128(is_space, _mm_cmpeq_epi8(here, equals)));
-      quotes |= bits(_mm_cmpeq_epi8(here, quote));
+      m.newlines |= bits(_mm_cmpeq_epi8(here, newline));
+      m.blanks |= bits(_mm_or_si128(is_space, _mm_cmpeq_epi8(here, tab)));
+      m.fillers |= bits(_mm_or_si128(is_space, _mm_cmpeq_epi8(here, equals)));
+      m.quotes |= bits(_mm_cmpeq_epi8(here, quote));
+      m.returns |= bits(_mm_cmpeq_epi8(here, carriage));
     }
-    const size_t word = p / 64;
-    out.newlines[word] = newlines;
-    out.delimiters[word] = delimiters;
-    out.fillers[word] = fillers;
-    out.quotes[word] = quotes;
+    m.store(out, p / 64, size - p);
   }
-  if (p < size) classify_block_plain(bytes, p, size - p, out);
+  if (p < size) classify_plain(bytes + p, size - p, shifted(out, p / 64));
 }
 
 __attribute__((target("avx2"))) size_t header_starts_avx2(const char* bytes, size_t p, size_t to,
@@ -160,37 +171,33 @@ __attribute__((target("avx2"))) size_t header_starts_avx2(const char* bytes, siz
   return p;
 }
 
-__attribute__((target("avx2"))) void classify_avx2(const char* bytes, size_t size,
+__attribute__((target("avx2"))) void classify_avx2(const char* bytes, size_t size, size_t readable,
                                                    const RecordClasses& out) {
   const __m256i newline = _mm256_set1_epi8('\n');
   const __m256i space = _mm256_set1_epi8(' ');
   const __m256i tab = _mm256_set1_epi8('\t');
   const __m256i equals = _mm256_set1_epi8('=');
   const __m256i quote = _mm256_set1_epi8('"');
+  const __m256i carriage = _mm256_set1_epi8('\r');
   size_t p = 0;
-  for (; p + 64 <= size; p += 64) {
-    uint64_t newlines = 0, delimiters = 0, fillers = 0, quotes = 0;
+  for (; p < size && p + 64 <= readable; p += 64) {
+    Masks m;
     for (int i = 0; i < 2; ++i) {
       const __m256i here = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + p + 32 * i));
-      const __m256i is_newline = _mm256_cmpeq_epi8(here, newline);
       const __m256i is_space = _mm256_cmpeq_epi8(here, space);
       const int shift = 32 * i;
       auto bits = [shift](__m256i v) __attribute__((target("avx2"))) {
         return static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(v))) << shift;
       };
-      newlines |= bits(is_newline);
-      delimiters |= bits(
-          _mm256_or_si256(_mm256_or_si256(is_newline, is_space), _mm256_cmpeq_epi8(here, tab)));
-      fillers |= bits(_mm256_or_si256(is_space, _mm256_cmpeq_epi8(here, equals)));
-      quotes |= bits(_mm256_cmpeq_epi8(here, quote));
+      m.newlines |= bits(_mm256_cmpeq_epi8(here, newline));
+      m.blanks |= bits(_mm256_or_si256(is_space, _mm256_cmpeq_epi8(here, tab)));
+      m.fillers |= bits(_mm256_or_si256(is_space, _mm256_cmpeq_epi8(here, equals)));
+      m.quotes |= bits(_mm256_cmpeq_epi8(here, quote));
+      m.returns |= bits(_mm256_cmpeq_epi8(here, carriage));
     }
-    const size_t word = p / 64;
-    out.newlines[word] = newlines;
-    out.delimiters[word] = delimiters;
-    out.fillers[word] = fillers;
-    out.quotes[word] = quotes;
+    m.store(out, p / 64, size - p);
   }
-  if (p < size) classify_block_plain(bytes, p, size - p, out);
+  if (p < size) classify_plain(bytes + p, size - p, shifted(out, p / 64));
 }
 
 #endif  // JOBVIEW_X86_VECTORS
@@ -254,10 +261,11 @@ void find_header_starts(const char* bytes, size_t from, size_t to, HeaderSearch&
   out.stop = p;
 }
 
-void classify_record(const char* bytes, size_t size, const RecordClasses& out) {
+void classify_record(const char* bytes, size_t size, size_t readable, const RecordClasses& out) {
 #if JOBVIEW_X86_VECTORS
-  if (level_in_use == VectorLevel::kAvx2) return classify_avx2(bytes, size, out);
-  if (level_in_use == VectorLevel::kSse2) return classify_sse2(bytes, size, out);
+  if (level_in_use == VectorLevel::kAvx2) return classify_avx2(bytes, size, readable, out);
+  if (level_in_use == VectorLevel::kSse2) return classify_sse2(bytes, size, readable, out);
 #endif
+  (void)readable;
   classify_plain(bytes, size, out);
 }

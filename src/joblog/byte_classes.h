@@ -34,13 +34,14 @@ struct HeaderSearch {
 void find_header_starts(const char* bytes, size_t from, size_t to, HeaderSearch& out);
 
 // Bit masks of the bytes of a record that its attribute lines are split by,
-// 64 bytes to a word: bit i of word w stands for byte 64 * w + i. Bits past
-// the bytes given are clear.
+// 64 bytes to a word: bit i of word w stands for byte 64 * w + i.
 struct RecordClasses {
-  uint64_t* newlines;    // '\n'
-  uint64_t* delimiters;  // ' ', '\t', '\n': they end an attribute name
-  uint64_t* fillers;     // ' ', '=': skipped before a value
-  uint64_t* quotes;      // '"'
+  uint64_t* newlines;  // '\n'
+  uint64_t* blanks;    // ' ', '\t'
+  uint64_t* fillers;   // ' ', '=': skipped before a value
+  uint64_t* quotes;    // '"'
+  uint64_t* returns;   // '\r'
 };
-// Each mask array needs (size + 63) / 64 words.
-void classify_record(const char* bytes, size_t size, const RecordClasses& out);
+// Classifies `size` bytes into (size + 63) / 64 words of each mask; bits past
+// `size` are clear. `readable` bytes (at least `size`) may be read.
+void classify_record(const char* bytes, size_t size, size_t readable, const RecordClasses& out);

@@ -164,7 +164,7 @@ struct RecordRenderer::Impl {
       dump_raw_record(*entry.log, entry.record_offset, entry.record_end);
     } else if (!items.empty()) {
       const CompiledList& list = compiled_for(items);
-      record.read(*entry.log, entry.record_offset, list.wanted);
+      record.read(*entry.log, entry.record_offset, list.wanted, entry.record_end);
       for (const CompiledItem& c : list.items) render_item(c);
     }
   }
