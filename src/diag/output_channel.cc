@@ -9,7 +9,7 @@ OutputChannel& output_channel() {
   return channel;
 }
 
-void OutputChannel::append_fill(char c, size_t count) {
+void OutputChannel::append_long_fill(char c, size_t count) {
   while (count > 0) {
     if (size_ == kCapacity) write_block();
     const size_t n = count < kCapacity - size_ ? count : kCapacity - size_;
@@ -47,8 +47,14 @@ void OutputChannel::write_block() {
   size_ = 0;
 }
 
-void OutputChannel::write_through(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream());
+void OutputChannel::append_beyond_block(std::string_view text) {
+  write_block();
+  if (text.size() > kCapacity) {
+    std::fwrite(text.data(), 1, text.size(), stream());
+    return;
+  }
+  std::memcpy(bytes_.get(), text.data(), text.size());
+  size_ = text.size();
 }
 
 void OutputChannel::note_failure() {

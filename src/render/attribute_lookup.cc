@@ -189,13 +189,15 @@ int WantedNames::find(std::string_view name) const {
   }
 }
 
-int WantedNames::find_in_log_line(std::string_view name) const {
+// Inline: the display calls it for every attribute line it reads.
+inline int WantedNames::find_in_log_line(std::string_view name) const {
 #if !defined(__BYTE_ORDER__) || __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
   return find(name);  // the words below are read in little-endian order
 #endif
-  if (slots_.empty()) return kNone;
+  if (!perfect_) return find(name);
   // Eight bytes are read from the name's start whatever its size, and the
-  // last eight of a longer name; a name too long for the table matches no key.
+  // last eight of a longer name; a name too long for the table matches no
+  // key. Computed without branches: names of every size come in any order.
   const size_t size = name.size();
   Key key;
   key.size = size;
@@ -203,13 +205,11 @@ int WantedNames::find_in_log_line(std::string_view name) const {
   key.head &= ~uint64_t{0} >> (64 - 8 * std::min<size_t>(size, 8));
   std::memcpy(&key.tail, name.data() + (size > 8 ? size - 8 : 0), 8);
   key.tail = size > 8 ? key.tail : 0;
-  size_t at = home(key);
-  if (perfect_) return match(slots_[at], key, name);
-  for (; slots_[at].id != kNone; at = (at + 1) & (slots_.size() - 1)) {
-    const int id = match(slots_[at], key, name);
-    if (id != kNone) return id;
+  const Slot& slot = slots_[home(key)];
+  if (((slot.key.head ^ key.head) | (slot.key.tail ^ key.tail) | (slot.key.size ^ size)) != 0) {
+    return kNone;
   }
-  return kNone;
+  return match(slot, key, name);
 }
 
 namespace {
@@ -260,17 +260,15 @@ uint64_t add_with_carry(uint64_t a, uint64_t b, uint64_t& carry) {
 // Appends the positions of the set bits of the word at `base`; four are
 // written whatever their number, so `out` needs four places to spare.
 void append_positions(uint64_t bits, uint32_t base, uint16_t* out, size_t& count) {
-  const size_t n = static_cast<size_t>(__builtin_popcountll(bits));
   uint16_t* at = out + count;
   for (int i = 0; i < 4; ++i) {
     at[i] = static_cast<uint16_t>(base + __builtin_ctzll(bits | uint64_t{1} << 63));
+    count += bits != 0;
     bits &= bits - 1;
   }
-  for (size_t i = 4; i < n; ++i) {
-    at[i] = static_cast<uint16_t>(base + __builtin_ctzll(bits));
-    bits &= bits - 1;
+  for (; bits != 0; bits &= bits - 1) {
+    out[count++] = static_cast<uint16_t>(base + __builtin_ctzll(bits));
   }
-  count += n;
 }
 
 }  // namespace

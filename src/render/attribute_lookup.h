@@ -63,7 +63,7 @@ class WantedNames {
   std::vector<Slot> slots_;
   uint64_t multiplier_ = 0;
   int shift_ = 64;
-  bool perfect_ = true;
+  bool perfect_ = false;
 };
 
 // One record of a job log as the display needs it: its header text and, in

@@ -57,9 +57,7 @@ struct RecordRenderer::Impl {
   CompiledList other_list;
   RecordView record;
   OutputChannel& out = output_channel();
-  std::string value;       // a time value as a C string, for the time conversion
   std::string identifier;  // a value built by an identifier pattern
-  std::string shown;       // a formatted time
 
   Impl(const DisplayTemplate& t, bool raw) : tpl(t), raw_mode(raw) {
     compile(tpl.job_items, job_list);
@@ -110,9 +108,7 @@ struct RecordRenderer::Impl {
     const DisplayItem& item = *c.item;
     out.append(c.leading);
     if (item.value_kind == ValueKind::kTime) {
-      value.assign(text);
-      format_time_value(value.c_str(), item.value_format ? item.value_format->c_str() : "", shown);
-      text = shown;
+      text = format_time_value(text, item.value_format ? item.value_format->c_str() : "");
     }
     if (item.escaping == Escaping::kNone) {
       c.format.write(text, out);
