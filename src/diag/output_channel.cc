@@ -42,17 +42,30 @@ int OutputChannel::vprint(const char* format, std::va_list args) {
   return std::vfprintf(stream(), format, args);
 }
 
+void OutputChannel::gather_into(std::string* gathered, OutputChannel& like) {
+  gathered_ = gathered;
+  if (like.terminal_ == Terminal::kUnknown) {
+    like.terminal_ = isatty(fileno(like.stream())) ? Terminal::kYes : Terminal::kNo;
+  }
+  terminal_ = like.terminal_;
+}
+
+void OutputChannel::write_out(const char* bytes, size_t size) {
+  if (gathered_ != nullptr) {
+    gathered_->append(bytes, size);
+  } else {
+    std::fwrite(bytes, 1, size, stream());
+  }
+}
+
 void OutputChannel::write_block() {
-  if (size_ > 0) std::fwrite(bytes_.get(), 1, size_, stream());
+  if (size_ > 0) write_out(bytes_.get(), size_);
   size_ = 0;
 }
 
 void OutputChannel::append_beyond_block(std::string_view text) {
   write_block();
-  if (text.size() > kCapacity) {
-    std::fwrite(text.data(), 1, text.size(), stream());
-    return;
-  }
+  if (text.size() > kCapacity) return write_out(text.data(), text.size());
   std::memcpy(bytes_.get(), text.data(), text.size());
   size_ = text.size();
 }
@@ -69,6 +82,7 @@ bool OutputChannel::failed() {
 
 bool OutputChannel::flush() {
   write_block();
+  if (gathered_ != nullptr) return true;
   if (std::fflush(stream()) != 0) note_failure();
   return !failed();
 }

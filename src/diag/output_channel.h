@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 // Standard output of the run. Every byte the program writes there leaves
@@ -75,6 +76,12 @@ class OutputChannel {
     stream_ = stream;
     terminal_ = Terminal::kUnknown;
   }
+  // Gathers the bytes in memory instead, for a part of the display made on
+  // another thread; text from a log is treated as `like` treats it, since the
+  // part is written out through `like`.
+  void gather_into(std::string* gathered, OutputChannel& like);
+  // The bytes gathered, the block included.
+  size_t gathered_size() const { return gathered_->size() + size_; }
 
  private:
   static constexpr size_t kCapacity = size_t{64} << 10;
@@ -85,8 +92,10 @@ class OutputChannel {
   void append_long_fill(char c, size_t count);
   void note_failure();
   void append_log_text_checked(std::string_view text);
+  void write_out(const char* bytes, size_t size);
 
   std::FILE* stream_ = nullptr;
+  std::string* gathered_ = nullptr;
   std::unique_ptr<char[]> bytes_;
   size_t size_ = 0;
   int first_error_ = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -7,9 +8,9 @@
 #include "joblog/log_line.h"
 
 // A job log opened for the run. Its bytes are read by position through one
-// read window shared by all logs (only one log is read at any time), so memory
-// grows neither with the size of the logs nor with their number. The file
-// stays open until exit. joblog/log_lines.h reads it line by line.
+// read window shared by all logs (a thread reads one log at any time), so
+// memory grows neither with the size of the logs nor with their number. The
+// file stays open until exit. joblog/log_lines.h reads it line by line.
 class LogFile {
  public:
   explicit LogFile(std::FILE* stream);
@@ -51,6 +52,8 @@ class LogFile {
   std::FILE* stream_;
   int fd_;
   int64_t scanned_size_ = -1;
-  bool has_nul_ = false;
-  enum class Check { kNotYet, kUnchanged, kChanged } check_ = Check::kNotYet;
+  bool has_nul_ = false;  // written by the scan only
+  // Asked by every thread of the display: the first to ask looks.
+  enum class Check { kNotYet, kUnchanged, kChanged };
+  std::atomic<Check> check_{Check::kNotYet};
 };

@@ -56,10 +56,10 @@ struct RecordRenderer::Impl {
   CompiledList document_list;
   CompiledList other_list;
   RecordView record;
-  OutputChannel& out = output_channel();
+  OutputChannel& out;
   std::string identifier;  // a value built by an identifier pattern
 
-  Impl(const DisplayTemplate& t, bool raw) : tpl(t), raw_mode(raw) {
+  Impl(const DisplayTemplate& t, bool raw, OutputChannel& o) : tpl(t), raw_mode(raw), out(o) {
     compile(tpl.job_items, job_list);
     compile(tpl.document_items, document_list);
   }
@@ -166,8 +166,8 @@ struct RecordRenderer::Impl {
   }
 };
 
-RecordRenderer::RecordRenderer(const DisplayTemplate& tpl, bool raw_mode)
-    : impl_(std::make_unique<Impl>(tpl, raw_mode)) {}
+RecordRenderer::RecordRenderer(const DisplayTemplate& tpl, bool raw_mode, OutputChannel& out)
+    : impl_(std::make_unique<Impl>(tpl, raw_mode, out)) {}
 
 RecordRenderer::~RecordRenderer() = default;
 

@@ -182,14 +182,14 @@ class LocalHours {
   size_t next_ = 0;
 };
 
-LocalHours local_hours;
+thread_local LocalHours local_hours;  // each thread of the display has its own
 
 }  // namespace
 
 std::string_view format_time_value(std::string_view value, const char* format) {
   // The time conversion reads a C string; a value holds no NUL byte.
-  static char text[kValueMax + 1];
-  static char shown[kMaxFormatted + 1];
+  thread_local char text[kValueMax + 1];
+  thread_local char shown[kMaxFormatted + 1];
   const size_t size = value.size() < kValueMax ? value.size() : kValueMax;
   std::memcpy(text, value.data(), size);
   text[size] = '\0';
