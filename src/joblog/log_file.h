@@ -44,15 +44,16 @@ class LogFile {
   // by the scan hold for the display only while the file keeps that size.
   void note_scanned();
   bool unchanged_since_scan();
-  // Whether a NUL byte was met in the bytes read so far.
-  bool has_nul() const { return has_nul_; }
-  void note_nul() { has_nul_ = true; }
+  // Whether a NUL byte was met in the bytes read so far (by either thread of
+  // the scan).
+  bool has_nul() const { return has_nul_.load(std::memory_order_relaxed); }
+  void note_nul() { has_nul_.store(true, std::memory_order_relaxed); }
 
  private:
   std::FILE* stream_;
   int fd_;
   int64_t scanned_size_ = -1;
-  bool has_nul_ = false;  // written by the scan only
+  std::atomic<bool> has_nul_{false};
   // Asked by every thread of the display: the first to ask looks.
   enum class Check { kNotYet, kUnchanged, kChanged };
   std::atomic<Check> check_{Check::kNotYet};

@@ -12,6 +12,7 @@
 // is allowed.
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -53,13 +54,15 @@ void for_each_line(LogFile& log, int64_t offset, Visit&& visit) {
 // The scan's loop: hands visit(line) every line from `offset` on that does not
 // begin with white space (a record header line), the last line without a
 // newline excepted, and returns the offset of that last line: where the read
-// that met the end of the file began. Most lines are attribute lines, so only
-// the starts of header lines are looked for, many bytes at a time; a NUL byte
-// met on the way is noted in the log (LogFile::has_nul).
+// that met the end of the file began. With `until`, only the lines that begin
+// before it are looked at (the lines from there on are another thread's).
+// Most lines are attribute lines, so only the starts of header lines are
+// looked for, many bytes at a time; a NUL byte met on the way is noted in the
+// log (LogFile::has_nul).
 template <typename Visit>
-int64_t for_each_header(LogFile& log, int64_t offset, Visit&& visit) {
+int64_t for_each_header(LogFile& log, int64_t offset, Visit&& visit, int64_t until = INT64_MAX) {
   HeaderSearch search;
-  for (;;) {
+  while (offset < until) {
     const LogFile::Bytes bytes = log.window_from(offset);
     const char* const base = bytes.data;
     const void* last = bytes.size > 0 ? memrchr(base, '\n', bytes.size) : nullptr;
@@ -77,6 +80,9 @@ int64_t for_each_header(LogFile& log, int64_t offset, Visit&& visit) {
     }
     // The whole lines of the window; the rest is read again with the next one.
     const size_t whole = static_cast<size_t>(static_cast<const char*>(last) - base) + 1;
+    const size_t ours = until - offset < static_cast<int64_t>(whole)
+                            ? static_cast<size_t>(until - offset)
+                            : whole;  // where lines may begin
     auto visit_at = [&](size_t start) {
       const char* line = base + start;
       const char* newline = static_cast<const char*>(std::memchr(line, '\n', whole - start));
@@ -84,8 +90,8 @@ int64_t for_each_header(LogFile& log, int64_t offset, Visit&& visit) {
     };
     if (base[0] == '\0') log.note_nul();
     if (!is_c_space(base[0])) visit_at(0);
-    for (size_t from = 1; from < whole; from = search.stop) {
-      find_header_starts(base, from, whole, search);
+    for (size_t from = 1; from < ours; from = search.stop) {
+      find_header_starts(base, from, ours, search);
       if (search.nul) log.note_nul();
       for (size_t i = 0; i < search.count; ++i) visit_at(search.starts[i]);
     }
@@ -95,6 +101,7 @@ int64_t for_each_header(LogFile& log, int64_t offset, Visit&& visit) {
     offset += static_cast<int64_t>(whole);
     if (bytes.reaches_end) return offset;
   }
+  return offset;
 }
 
 // The bytes from `from` up to `to`, handed to visit(data, size) in the
