@@ -118,6 +118,10 @@ WantedNames::Key WantedNames::key_of(std::string_view name) {
   key.size = name.size();
   std::memcpy(&key.head, name.data(), std::min<size_t>(name.size(), 8));
   if (name.size() > 8) std::memcpy(&key.tail, name.data() + name.size() - 8, 8);
+  if (name.size() > 16) {
+    std::memcpy(&key.middle, name.data() + 8, 8);
+    std::memcpy(&key.inner, name.data() + name.size() - 16, 8);
+  }
   return key;
 }
 
@@ -126,12 +130,12 @@ size_t WantedNames::home(const Key& key) const {
   return static_cast<size_t>((mixed * multiplier_) >> shift_);
 }
 
-// The slot's id when it holds `name`: head, tail and size tell names of up to
-// 16 bytes apart, the bytes between them the longer ones.
+// The slot's id when it holds `name`: the key tells names of up to 32 bytes
+// apart, and the bytes between its words the longer ones.
 int WantedNames::match(const Slot& slot, const Key& key, std::string_view name) const {
   if (!(slot.key == key)) return kNone;
-  if (key.size > 16 && std::memcmp(names_[static_cast<size_t>(slot.id)].data() + 8, name.data() + 8,
-                                   key.size - 16) != 0) {
+  if (key.size > 32 && std::memcmp(names_[static_cast<size_t>(slot.id)].data() + 16,
+                                   name.data() + 16, key.size - 32) != 0) {
     return kNone;
   }
   return slot.id;
@@ -195,21 +199,25 @@ inline int WantedNames::find_in_log_line(std::string_view name) const {
   return find(name);  // the words below are read in little-endian order
 #endif
   if (!perfect_) return find(name);
-  // Eight bytes are read from the name's start whatever its size, and the
-  // last eight of a longer name; a name too long for the table matches no
-  // key. Computed without branches: names of every size come in any order.
+  // The key's words are read from the name's start whatever its size, or from
+  // further in a longer name, and then kept or cleared: without branches,
+  // since names of every size come in any order. A name too long for the
+  // table matches no key.
+  const char* const at = name.data();
   const size_t size = name.size();
+  const uint64_t longer_than_8 = 0 - static_cast<uint64_t>(size > 8);  // all ones or none
+  const uint64_t longer_than_16 = 0 - static_cast<uint64_t>(size > 16);
   Key key;
   key.size = size;
-  std::memcpy(&key.head, name.data(), 8);
+  std::memcpy(&key.head, at, 8);
   key.head &= ~uint64_t{0} >> (64 - 8 * std::min<size_t>(size, 8));
-  std::memcpy(&key.tail, name.data() + (size > 8 ? size - 8 : 0), 8);
-  key.tail = size > 8 ? key.tail : 0;
-  const Slot& slot = slots_[home(key)];
-  if (((slot.key.head ^ key.head) | (slot.key.tail ^ key.tail) | (slot.key.size ^ size)) != 0) {
-    return kNone;
-  }
-  return match(slot, key, name);
+  std::memcpy(&key.tail, at + ((size - 8) & longer_than_8), 8);
+  key.tail &= longer_than_8;
+  std::memcpy(&key.middle, at + (8 & longer_than_16), 8);
+  key.middle &= longer_than_16;
+  std::memcpy(&key.inner, at + ((size - 16) & longer_than_16), 8);
+  key.inner &= longer_than_16;
+  return match(slots_[home(key)], key, name);
 }
 
 namespace {
@@ -246,6 +254,33 @@ size_t last_bit(const uint64_t* masks, size_t from, size_t before) {
   }
   const size_t found = word * 64 + 63 - static_cast<size_t>(__builtin_clzll(bits));
   return found >= from ? found : before;
+}
+
+// The 64 bits of `masks` from position `at` on, as one word. The word after
+// the one holding `at` must be readable.
+inline uint64_t bits_from(const uint64_t* masks, size_t at) {
+  const size_t word = at / 64;
+  const size_t shift = at % 64;
+  return masks[word] >> shift | masks[word + 1] << 1 << (63 - shift);
+}
+
+// next_bit<false>, looking first at the 63 bits from `from` (the answer, or
+// `limit`, lies there in most lines), without a branch on what it finds there.
+inline size_t near_bit(const uint64_t* masks, size_t from, size_t limit) {
+  const size_t found =
+      from + static_cast<size_t>(__builtin_ctzll(bits_from(masks, from) | uint64_t{1} << 63));
+  // (Conditions joined by '&', not '&&': each half alone is unpredictable.)
+  if ((found - from == 63) & (limit - from > 63)) return next_bit<false>(masks, from, limit);
+  return found < limit ? found : limit;
+}
+
+// last_bit the same way: the 64 bits before `before` first.
+inline size_t near_last_bit(const uint64_t* masks, size_t from, size_t before) {
+  if ((from < before) & (before - from > 64)) return last_bit(masks, from, before);
+  const size_t start = before >= 64 ? before - 64 : 0;
+  const uint64_t bits = bits_from(masks, start) & (~uint64_t{0} >> (64 - (before - start)));
+  const size_t found = start + 63 - static_cast<size_t>(__builtin_clzll(bits | 1));
+  return (bits != 0) & (found >= from) ? found : before;
 }
 
 // a + b + carry, and the carry out.
@@ -290,10 +325,13 @@ bool RecordView::read_in_place(LogFile& log, int64_t offset, int64_t end,
   if (bytes.size < size || bytes.data[size - 1] != '\n') return false;
   const char* const record = bytes.data;
   values_base_ = record;
-  if (!work_) work_.reset(new uint64_t[5 * kInPlaceWords + kInPlaceNames / 2]);
+  // Each mask has a word to spare past the record's, for bits_from. Cleared
+  // once: the spare words hold only bits of earlier records, past the end.
+  constexpr size_t kWords = kInPlaceWords + 1;
+  if (!work_) work_.reset(new uint64_t[5 * kWords + kInPlaceNames / 4 + 1]());
   uint64_t* const masks = work_.get();
-  const RecordClasses classes{masks, masks + kInPlaceWords, masks + 2 * kInPlaceWords,
-                              masks + 3 * kInPlaceWords, masks + 4 * kInPlaceWords};
+  const RecordClasses classes{masks, masks + kWords, masks + 2 * kWords, masks + 3 * kWords,
+                              masks + 4 * kWords};
   classify_record(record, size, bytes.size, classes);
 
   // Each line's text ends at its newline, or at one carriage return before it.
@@ -307,45 +345,46 @@ bool RecordView::read_in_place(LogFile& log, int64_t offset, int64_t end,
   // Names begin after the blanks that begin a line (a carriage return before
   // the newline counts as one: it is not part of the text) and end at a
   // blank or a line end. The header line is no attribute line: no newline
-  // comes before it, so it has no line start bit.
-  uint16_t* const starts = reinterpret_cast<uint16_t*>(masks + 5 * kInPlaceWords);
-  uint16_t* const ends = starts + kInPlaceNames;
-  size_t start_count = 0, end_count = 0;
+  // comes before it, so it has no line start bit. The blanks are replaced by
+  // these delimiters as they are worked out.
+  uint64_t* const delimiters = classes.blanks;
+  uint16_t* const starts = reinterpret_cast<uint16_t*>(masks + 5 * kWords);
+  size_t count = 0;
   const size_t words = (size + 63) / 64;
-  uint64_t line_carry = 0, run_carry = 0, name_carry = 0;
+  uint64_t line_carry = 0, run_carry = 0;
   for (size_t w = 0; w < words; ++w) {
     const uint64_t newlines = classes.newlines[w];
     const uint64_t next_newline = w + 1 < words ? classes.newlines[w + 1] & 1 : 0;
     const uint64_t line_ends = classes.returns[w] & (newlines >> 1 | next_newline << 63);
     const uint64_t blanks = classes.blanks[w] | line_ends;
-    const uint64_t delimiters = blanks | newlines;
+    delimiters[w] = blanks | newlines;
     uint64_t line_starts = newlines << 1 | line_carry;
     line_carry = newlines >> 63;
     if (w == words - 1 && size % 64 != 0) line_starts &= (uint64_t{1} << (size % 64)) - 1;
-    const uint64_t names = add_with_carry(blanks, line_starts, run_carry) & ~delimiters;
-    const uint64_t name_ends = add_with_carry(~delimiters, names, name_carry) & delimiters;
-    append_positions(names, static_cast<uint32_t>(64 * w), starts, start_count);
-    append_positions(name_ends, static_cast<uint32_t>(64 * w), ends, end_count);
+    const uint64_t names = add_with_carry(blanks, line_starts, run_carry) & ~delimiters[w];
+    append_positions(names, static_cast<uint32_t>(64 * w), starts, count);
   }
+  delimiters[words] = ~uint64_t{0};
 
-  for (size_t i = 0; i < start_count && i < end_count; ++i) {
+  for (size_t i = 0; i < count; ++i) {
     const size_t name = starts[i];
-    const size_t name_end = ends[i];
+    const size_t name_end = near_bit(delimiters, name, size);
     const int id = wanted.find_in_log_line(std::string_view(record + name, name_end - name));
     if (id == WantedNames::kNone) continue;
-    const size_t text = text_end(name, next_bit<false>(classes.newlines, name_end, size));
+    const size_t text = text_end(name, near_bit(classes.newlines, name_end, size));
     // As attribute_value: past the delimiter after the name, spaces and '='
     // skipped, then between the first and the last double quote if two.
-    size_t value = next_bit<true>(classes.fillers, name_end < text ? name_end + 1 : name_end, text);
-    size_t value_end = text;
-    const size_t first_quote = next_bit<false>(classes.quotes, value, text);
-    if (first_quote != text) {
-      const size_t last_quote = last_bit(classes.quotes, first_quote, text);
-      if (last_quote != first_quote) {
-        value = first_quote + 1;
-        value_end = last_quote;
-      }
-    }
+    const size_t after = name_end < text ? name_end + 1 : name_end;
+    const uint64_t not_fillers = ~bits_from(classes.fillers, after);
+    size_t value = not_fillers != 0 ? after + static_cast<size_t>(__builtin_ctzll(not_fillers))
+                                    : next_bit<true>(classes.fillers, after, text);
+    value = std::min(value, text);
+    // Quoted or not, chosen without a branch (a log writes both).
+    const size_t first_quote = near_bit(classes.quotes, value, text);
+    const size_t last_quote = near_last_bit(classes.quotes, first_quote, text);
+    const bool quoted = last_quote != first_quote && first_quote != text;
+    value = quoted ? first_quote + 1 : value;
+    const size_t value_end = quoted ? last_quote : text;
     keep(id, value, std::min(value_end - value, kValueMax));
   }
   return true;
@@ -412,12 +451,12 @@ void RecordView::read_header(const LineText& text) {
 void RecordView::keep(int name_id, size_t start, size_t size) {
   const size_t line = lines_.size();
   lines_.push_back(Line{name_id, start, size, npos});
+  // Linked to the name's last line, or as its first; chosen without a branch,
+  // since first and later lines of a name come in any order.
   const size_t id = static_cast<size_t>(name_id);
-  if (last_[id] == npos) {
-    first_[id] = line;
-  } else {
-    lines_[last_[id]].next_same = line;
-  }
+  const size_t last = last_[id];
+  size_t* const link = last == npos ? &first_[id] : &lines_[last].next_same;
+  *link = line;
   last_[id] = line;
 }
 

@@ -38,12 +38,16 @@ class WantedNames {
   size_t max_length() const { return max_length_; }
 
  private:
+  // Tells names of up to 32 bytes apart; longer ones share the bytes between.
   struct Key {
-    uint64_t head = 0;  // the first eight bytes, zero-padded
-    uint64_t tail = 0;  // the last eight bytes of a longer name, else 0
+    uint64_t head = 0;    // the first eight bytes, zero-padded
+    uint64_t tail = 0;    // the last eight bytes of a longer name, else 0
+    uint64_t middle = 0;  // of a name longer than 16: the eight bytes from 8
+    uint64_t inner = 0;   // and the eight from 16 before its end
     size_t size = 0;
     bool operator==(const Key& other) const {
-      return head == other.head && tail == other.tail && size == other.size;
+      return ((head ^ other.head) | (tail ^ other.tail) | (middle ^ other.middle) |
+              (inner ^ other.inner) | (size ^ other.size)) == 0;
     }
   };
   struct Slot {
