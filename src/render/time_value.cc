@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "joblog/log_line.h"
 #include "platform/generalized_time.h"
@@ -106,9 +107,10 @@ class LocalHours {
     std::tm local;
     if (hour != nullptr && hour->state == kRegular) {
       Formatted& f = hour->text;
-      // Items of a template each hold their own copy of a format they share.
-      if (hour->format != nullptr &&
-          (hour->format == format || std::strcmp(hour->format, format) == 0)) {
+      // The format is compared by its text, not its address: a template's
+      // items each hold a copy of a format they share, and another template
+      // may later hold a different format at the same address.
+      if (hour->has_format && hour->format == format) {
         // The hour's text, with this time's minutes and seconds.
         const int into = static_cast<int>(seconds - hour->start);
         for (size_t i = 0; i < f.minutes; ++i) two_digits(into / 60, f.text + f.minute_at[i]);
@@ -123,12 +125,15 @@ class LocalHours {
       if (localtime_r(&seconds, &local) == nullptr) return false;
       if (hour == nullptr) hour = &load(seconds, local);
     }
-    hour->format = nullptr;
+    hour->has_format = false;
     if (!format_common(format, local, hour->text)) {
       text = std::string_view(scratch, std::strftime(scratch, kMaxFormatted + 1, format, &local));
       return true;
     }
-    if (hour->state == kRegular) hour->format = format;
+    if (hour->state == kRegular) {
+      hour->format = format;
+      hour->has_format = true;
+    }
     text = std::string_view(hour->text.text, hour->text.size);
     return true;
   }
@@ -138,8 +143,10 @@ class LocalHours {
   struct Hour {
     State state = kNone;
     std::time_t start = 0;
-    std::tm broken_down{};         // its first second
-    const char* format = nullptr;  // the format of `text`, when the hour is regular
+    std::tm broken_down{};  // its first second
+    bool has_format =
+        false;  // whether `text` is the hour in `format` (only when the hour is regular)
+    std::string format;
     Formatted text;
   };
 
