@@ -23,12 +23,8 @@ struct Position {
 };
 
 // Large displays are made in stretches of this many groups, in turn on this
-// thread and on a second one, and written out in order. (The fuzz build makes
-// stretches short, so that its small inputs take this way too.)
-#ifndef JOBVIEW_DISPLAY_STRETCH
-#define JOBVIEW_DISPLAY_STRETCH 512
-#endif
-constexpr size_t kStretch = JOBVIEW_DISPLAY_STRETCH;
+// thread and on a second one, and written out in order.
+size_t stretch_groups = 512;
 // What the second thread gathers of a stretch before it hands the rest back:
 // memory stays bounded whatever the template makes of a record.
 constexpr size_t kGatheredMax = size_t{1} << 20;
@@ -195,7 +191,7 @@ class ParallelDisplay {
       stretch.start = planned_;
       stretch.state = Stretch::kPlanned;
       stretch.groups = 0;
-      for (; stretch.groups < kStretch && (stretch.groups == 0 || direct_.more(planned_));
+      for (; stretch.groups < stretch_groups && (stretch.groups == 0 || direct_.more(planned_));
            ++stretch.groups) {
         direct_.group(planned_, false);
       }
@@ -257,12 +253,14 @@ class ParallelDisplay {
 
 }  // namespace
 
+void set_display_stretch(size_t groups) { stretch_groups = groups > 0 ? groups : 1; }
+
 void show_records(const RecordIndex& index, const RunSettings& settings,
                   const DisplayTemplate& tpl) {
   if (index.empty()) return;
   DisplayMaker direct(settings, tpl, output_channel());
   Position at{index.begin()};
-  if (index.size() > 4 * kStretch) {
+  if (index.size() > 4 * stretch_groups) {
     ParallelDisplay display(settings, tpl, direct, at);
     if (display.run()) return direct.finish(display.jobs_shown());
   }

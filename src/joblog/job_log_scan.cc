@@ -53,12 +53,8 @@ bool is_regular_file(std::FILE* stream) {
 }
 
 // A large log is scanned by two threads, each over one half: its second half
-// begins with the first line that begins past the middle. (The fuzz build
-// makes this size small, so that its inputs take this way too.)
-#ifndef JOBVIEW_SCAN_HALVES_MIN
-#define JOBVIEW_SCAN_HALVES_MIN (int64_t{4} << 20)
-#endif
-constexpr int64_t kHalvesMin = JOBVIEW_SCAN_HALVES_MIN;
+// begins with the first line that begins past the middle.
+int64_t halves_min = int64_t{4} << 20;
 
 // The header lines of the second half, kept as the record index keeps them:
 // the distance from the one before, shifted left by one, and 1 for a job, in
@@ -101,7 +97,7 @@ int64_t scan_headers(LogFile& log, int64_t offset, Take&& take) {
   auto visit = [&take](const LogLine& line) { take(line.offset, is_job_header(line)); };
   struct stat info;
   const int64_t size = fstat(log.fd(), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
-  if (size - offset >= kHalvesMin) {
+  if (size - offset >= halves_min) {
     // The line that goes on at the middle ends where the second half begins.
     const LogLine middle = read_line(log, offset + (size - offset) / 2 - 1);
     const int64_t half = middle.offset + middle.size;
@@ -189,6 +185,8 @@ class LogScanner {
 };
 
 }  // namespace
+
+void set_scan_halves_min(int64_t bytes) { halves_min = bytes > 1 ? bytes : 2; }
 
 ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs) {
   ScanResult result;
