@@ -18,7 +18,7 @@ struct LogShape {
   bool trailing_documents = false;  // documents after the last job, belonging to none
   bool odd_lines = false;           // attribute lines that look close to a match but are not
   bool bare_log_number = false;  // the log number line unindented: the scan takes it for a document
-  bool long_uris = false;        // URIs of 300 to 1,023 bytes in every record: most bytes lie in them
+  bool long_uris = false;  // URIs of 300 to 1,023 bytes in every record: most bytes lie in them
 };
 
 // What a generated log holds, for the benchmark's per-record figures.

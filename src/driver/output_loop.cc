@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "diag/output_channel.h"
+#include "platform/processors.h"
 #include "render/record_renderer.h"
 
 namespace {
@@ -23,8 +24,10 @@ struct Position {
 };
 
 // Large displays are made in stretches of this many groups, in turn on this
-// thread and on a second one, and written out in order.
-size_t stretch_groups = 512;
+// thread and on a second one, and written out in order. 0 until the first
+// display or a test sets it.
+size_t stretch_groups = 0;
+constexpr size_t kNoStretches = size_t{1} << 40;  // more groups than any index holds
 // What the second thread gathers of a stretch before it hands the rest back:
 // memory stays bounded whatever the template makes of a record.
 constexpr size_t kGatheredMax = size_t{1} << 20;
@@ -260,6 +263,7 @@ void show_records(const RecordIndex& index, const RunSettings& settings,
   if (index.empty()) return;
   DisplayMaker direct(settings, tpl, output_channel());
   Position at{index.begin()};
+  if (stretch_groups == 0) stretch_groups = has_second_processor() ? 512 : kNoStretches;
   if (index.size() > 4 * stretch_groups) {
     ParallelDisplay display(settings, tpl, direct, at);
     if (display.run()) return direct.finish(display.jobs_shown());

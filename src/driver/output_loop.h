@@ -13,7 +13,7 @@
 void show_records(const RecordIndex& index, const RunSettings& settings,
                   const DisplayTemplate& tpl);
 
-// A display of more than four stretches of `groups` groups (512 unless set) is
-// made on two threads, a stretch at a time. For tests and fuzz targets, which
-// compare both ways on small logs.
+// A display of more than four stretches of `groups` groups is made on two
+// threads, a stretch at a time: 512 on a machine with a second processor,
+// else none. For tests and fuzz targets, which compare both ways on small logs.
 void set_display_stretch(size_t groups);

@@ -12,6 +12,7 @@
 #include "diag/diagnostics.h"
 #include "joblog/log_lines.h"
 #include "platform/file_lookup.h"
+#include "platform/processors.h"
 #include "platform/read_at.h"
 
 namespace {
@@ -53,8 +54,9 @@ bool is_regular_file(std::FILE* stream) {
 }
 
 // A large log is scanned by two threads, each over one half: its second half
-// begins with the first line that begins past the middle.
-int64_t halves_min = int64_t{4} << 20;
+// begins with the first line that begins past the middle. 0 until the first
+// scan or a test sets it.
+int64_t halves_min = 0;
 
 // The header lines of the second half, kept as the record index keeps them:
 // the distance from the one before, shifted left by one, and 1 for a job, in
@@ -97,6 +99,7 @@ int64_t scan_headers(LogFile& log, int64_t offset, Take&& take) {
   auto visit = [&take](const LogLine& line) { take(line.offset, is_job_header(line)); };
   struct stat info;
   const int64_t size = fstat(log.fd(), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+  if (halves_min == 0) halves_min = has_second_processor() ? int64_t{4} << 20 : INT64_MAX;
   if (size - offset >= halves_min) {
     // The line that goes on at the middle ends where the second half begins.
     const LogLine middle = read_line(log, offset + (size - offset) / 2 - 1);

@@ -22,7 +22,8 @@ struct ScanResult {
 // checked between logs only.
 ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs);
 
-// Past the lines that open it, a log of at least `bytes` more bytes (4 MiB
-// unless set) is scanned in two halves by two threads. For tests and fuzz
-// targets, which compare both ways on small logs.
+// Past the lines that open it, a log of at least `bytes` more bytes is
+// scanned in two halves by two threads: 4 MiB on a machine with a second
+// processor, else none. For tests and fuzz targets, which compare both ways
+// on small logs.
 void set_scan_halves_min(int64_t bytes);
