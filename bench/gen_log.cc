@@ -14,10 +14,10 @@ namespace {
 void usage() {
   std::fputs(
       "usage: jobview_gen_log [-s size[K|M|G]] [-S seed] [-n log_number] [-o file]\n"
-      "                       [-c counts_file] [-LBCFNTOn]\n"
+      "                       [-c counts_file] [-LBCFNTOnU]\n"
       "  -L long lines   -B blank lines   -C CRLF line ends   -F no final newline\n"
       "  -N NUL bytes    -T documents after the last job      -O near-miss attribute lines\n"
-      "  -n the log number line unindented\n",
+      "  -n the log number line unindented   -U URIs of 300 to 1,023 bytes\n",
       stderr);
 }
 
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     } else if (arg == "-c" && has_value) {
       counts_file = argv[++i];
     } else if (arg.size() > 1 && arg[0] == '-' &&
-               arg.find_first_not_of("LBCFNTOn", 1) == std::string::npos) {
+               arg.find_first_not_of("LBCFNTOnU", 1) == std::string::npos) {
       for (char c : arg.substr(1)) {
         if (c == 'L') shape.long_lines = true;
         if (c == 'B') shape.blank_lines = true;
@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
         if (c == 'T') shape.trailing_documents = true;
         if (c == 'O') shape.odd_lines = true;
         if (c == 'n') shape.bare_log_number = true;
+        if (c == 'U') shape.long_uris = true;
       }
     } else {
       usage();

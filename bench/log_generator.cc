@@ -137,6 +137,15 @@ std::string LogGenerator::job_name() {
   return name;
 }
 
+std::string LogGenerator::uri() {
+  const size_t size = 300 + below(724);
+  std::string text = "ipp://host-" + std::to_string(below(64)) + ".local:631/printers/";
+  while (text.size() < size) text += words(3, 12) + "/";
+  text.resize(size);
+  for (char& c : text) c = c == ' ' ? '-' : c;
+  return text;
+}
+
 std::string LogGenerator::time_value(int64_t epoch) {
   const uint64_t form = below(100);
   if (form < 78) return digits_of_clock(epoch, true) + "Z";
@@ -225,6 +234,10 @@ void LogGenerator::document(std::string& out, uint64_t document_number) {
   };
   const size_t extra = below(6);
   for (size_t i = 0; i < extra; ++i) attrs.push_back({"document-message", words(5, 40)});
+  if (shape_.long_uris) {
+    attrs.push_back({"document-uri", uri()});
+    attrs.push_back({"document-source-uri", uri()});
+  }
   std::string body;
   for (const auto& a : attrs) {
     if (!chance(4)) attribute(body, a.first, a.second);
@@ -268,6 +281,12 @@ void LogGenerator::job(std::string& out) {
   const size_t extra = below(9);
   for (size_t i = 0; i < extra; ++i) {
     attrs.push_back({chance(50) ? "job-message" : "job-printer-state-message", words(8, 60)});
+  }
+  if (shape_.long_uris) {
+    attrs.push_back({"job-uri", uri()});
+    attrs.push_back({"job-printer-uri", uri()});
+    const uint64_t more = 1 + below(3);
+    for (uint64_t i = 0; i < more; ++i) attrs.push_back({"job-more-info", uri()});
   }
   // Devices write attributes in no fixed order, so a lookup may have to read
   // the whole body.

@@ -18,6 +18,7 @@ struct LogShape {
   bool trailing_documents = false;  // documents after the last job, belonging to none
   bool odd_lines = false;           // attribute lines that look close to a match but are not
   bool bare_log_number = false;  // the log number line unindented: the scan takes it for a document
+  bool long_uris = false;  // URIs of 300 to 1,023 bytes in every record: most bytes lie in them
 };
 
 // What a generated log holds, for the benchmark's per-record figures.
@@ -51,6 +52,7 @@ class LogGenerator {
   void finish_record(std::string& out, const std::string& header, std::string& body);
   void line_end(std::string& out);
   std::string job_name();
+  std::string uri();
   std::string time_value(int64_t epoch);
   std::string words(size_t min_length, size_t max_length);
 

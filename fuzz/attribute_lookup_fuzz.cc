@@ -1,14 +1,17 @@
 // Value cleaning, attribute line splitting and the reading of one record,
-// over any bytes; every text they return must lie inside what they were given.
+// over any bytes; every text they return must lie inside what they were given,
+// and a record read in place must read as it reads line by line.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "fuzz_support.h"
+#include "joblog/byte_classes.h"
 #include "joblog/log_file.h"
 #include "joblog/log_lines.h"
 #include "render/attribute_lookup.h"
@@ -35,6 +38,39 @@ void check_line(std::string_view line) {
   }
 }
 
+bool is_c_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// Where the scan ends the record whose header line begins at `offset`: at the
+// next line that does not begin with white space, or at the last line when it
+// has no newline; -1 when the header line has none.
+int64_t record_end(std::string_view bytes, size_t offset) {
+  size_t p = bytes.find('\n', offset);
+  if (p == std::string_view::npos) return -1;
+  for (++p; p < bytes.size() && is_c_space(bytes[p]);) {
+    const size_t newline = bytes.find('\n', p);
+    if (newline == std::string_view::npos) break;
+    p = newline + 1;
+  }
+  return static_cast<int64_t>(p);
+}
+
+// All that the display can ask of a record read.
+std::string contents(const RecordView& record, const WantedNames& wanted) {
+  std::string all(record.header_text());
+  for (size_t line = 0; line < record.line_count(); ++line) {
+    all += '\n';
+    all += record.value(line);
+  }
+  for (int id = 0; id < static_cast<int>(wanted.size()); ++id) {
+    for (size_t at = record.find_attribute(id); at != RecordView::npos;
+         at = record.find_attribute(id, at + 1)) {
+      expect(at < record.line_count());
+      all += ' ' + std::to_string(at);
+    }
+  }
+  return all;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -44,6 +80,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  // Each input goes through one of the vector levels (those the processor has).
+  use_vector_level(static_cast<VectorLevel>(size % 3));
   check_line(bytes);
 
   // Wanted names: the first token of every line of the input, so that the
@@ -77,11 +115,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       for (size_t line = 0; line < record.line_count(); ++line) {
         expect(record.value(line).size() <= kValueMax);
       }
-      for (int id = 0; id < static_cast<int>(wanted.size()); ++id) {
-        for (size_t at = record.find_attribute(id); at != RecordView::npos;
-             at = record.find_attribute(id, at + 1)) {
-          expect(at < record.line_count());
-        }
+      contents(record, wanted);
+    }
+    // A log scanned without a NUL byte has its delimited records read in
+    // place, by vector compares: they must read as the lines read one by one.
+    if (std::memchr(data, '\0', size) == nullptr) {
+      log.note_scanned();
+      const size_t next_line = bytes.find('\n', size / 2);
+      for (size_t offset : {size_t{0}, size / 2, next_line == bytes.npos ? size : next_line + 1}) {
+        const int64_t end = record_end(bytes, offset);
+        record.read(log, static_cast<int64_t>(offset), wanted);
+        const std::string by_lines = contents(record, wanted);
+        record.read(log, static_cast<int64_t>(offset), wanted, end);
+        expect(contents(record, wanted) == by_lines);
       }
     }
   }

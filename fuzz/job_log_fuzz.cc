@@ -2,20 +2,24 @@
 // display, under a template with every value kind and awkward widths (fill
 // off, start-after, limits, two logs, CSV and JSON fields), in raw mode, and
 // cut to half its size between the scan and the display (a writer that ignores
-// the lock). The fuzz build's read window is small, so long lines and records
-// are common.
+// the lock); and the built-in display on one thread and on two, which must
+// agree. The fuzz build's read window is small, so long lines and records are
+// common.
 
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "diag/output_channel.h"
 #include "driver/output_loop.h"
 #include "driver/run_settings.h"
 #include "fuzz_support.h"
+#include "joblog/byte_classes.h"
 #include "joblog/job_log_scan.h"
 #include "template/display_template.h"
 
@@ -79,6 +83,30 @@ void show(const std::vector<LogSource>& logs, const RunSettings& settings,
   if (scan.ok) show_records(scan.index, settings, tpl);
 }
 
+// The built-in display of the log, made on one thread and then shared with a
+// second one (the scan in halves from 64 bytes on, the display in stretches of
+// two groups): the bytes must be the same.
+void compare_threads(const char* log, const DisplayTemplate& tpl) {
+  output_channel().flush();  // what the last input's runs left goes where they went
+  std::string made[2];
+  for (int way = 0; way < 2; ++way) {
+    set_scan_halves_min(way == 0 ? INT64_MAX : 64);
+    set_display_stretch(way == 0 ? size_t{1} << 40 : 2);
+    char* bytes = nullptr;
+    size_t size = 0;
+    std::FILE* memory = open_memstream(&bytes, &size);
+    if (memory == nullptr) std::abort();
+    output_channel().set_stream(memory);
+    show({log}, RunSettings{}, tpl);
+    output_channel().flush();
+    output_channel().set_stream(nullptr);
+    std::fclose(memory);
+    made[way].assign(bytes, size);
+    std::free(bytes);
+  }
+  if (made[0] != made[1]) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -108,8 +136,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::reset_error_count();
   fuzz::track_program_streams();
 
+  // Each input goes through one of the vector levels (those the processor
+  // has), on one thread and on two; the runs after these share their work.
+  use_vector_level(static_cast<VectorLevel>(size % 3));
+  compare_threads(log, builtin);
+
   RunSettings plain;
-  show({log}, plain, builtin);
 
   RunSettings limited;
   limited.start_after = 1;

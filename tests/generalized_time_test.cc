@@ -33,7 +33,7 @@ TEST(TimeValue, TimesAcrossDaylightSavingChanges) {
         std::tm local;
         localtime_r(&t, &local);
         for (const char* f : {format, "%h %d, %H:%M:%S", "%d/%m/%Y %H:%M %% %b"}) {
-          format_time_value(text, f, ours);
+          ours = format_time_value(text, f);
           char expected[128];
           std::strftime(expected, sizeof expected, f, &local);
           ASSERT_EQ(ours, expected) << zone << " at " << t << " with " << f;

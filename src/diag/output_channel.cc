@@ -9,7 +9,7 @@ OutputChannel& output_channel() {
   return channel;
 }
 
-void OutputChannel::append_fill(char c, size_t count) {
+void OutputChannel::append_long_fill(char c, size_t count) {
   while (count > 0) {
     if (size_ == kCapacity) write_block();
     const size_t n = count < kCapacity - size_ ? count : kCapacity - size_;
@@ -42,13 +42,32 @@ int OutputChannel::vprint(const char* format, std::va_list args) {
   return std::vfprintf(stream(), format, args);
 }
 
+void OutputChannel::gather_into(std::string* gathered, OutputChannel& like) {
+  gathered_ = gathered;
+  if (like.terminal_ == Terminal::kUnknown) {
+    like.terminal_ = isatty(fileno(like.stream())) ? Terminal::kYes : Terminal::kNo;
+  }
+  terminal_ = like.terminal_;
+}
+
+void OutputChannel::write_out(const char* bytes, size_t size) {
+  if (gathered_ != nullptr) {
+    gathered_->append(bytes, size);
+  } else {
+    std::fwrite(bytes, 1, size, stream());
+  }
+}
+
 void OutputChannel::write_block() {
-  if (size_ > 0) std::fwrite(bytes_.get(), 1, size_, stream());
+  if (size_ > 0) write_out(bytes_.get(), size_);
   size_ = 0;
 }
 
-void OutputChannel::write_through(std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream());
+void OutputChannel::append_beyond_block(std::string_view text) {
+  write_block();
+  if (text.size() > kCapacity) return write_out(text.data(), text.size());
+  std::memcpy(bytes_.get(), text.data(), text.size());
+  size_ = text.size();
 }
 
 void OutputChannel::note_failure() {
@@ -63,6 +82,7 @@ bool OutputChannel::failed() {
 
 bool OutputChannel::flush() {
   write_block();
+  if (gathered_ != nullptr) return true;
   if (std::fflush(stream()) != 0) note_failure();
   return !failed();
 }

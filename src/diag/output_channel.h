@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
 // Standard output of the run. Every byte the program writes there leaves
@@ -16,18 +17,31 @@
 // a display that never reached its reader is not reported as success.
 class OutputChannel {
  public:
-  OutputChannel() : bytes_(new char[kCapacity]) {}
+  OutputChannel() : bytes_(new char[kCapacity + kSlack]) {}
   OutputChannel(const OutputChannel&) = delete;
   OutputChannel& operator=(const OutputChannel&) = delete;
 
+  // A display is mostly pieces of a few bytes: they are copied inline, by
+  // a few word moves instead of a call.
   void append(std::string_view text) {
-    if (text.empty()) return;  // an absent text has no bytes at all, not even an address
-    if (text.size() > kCapacity - size_) {
-      write_block();
-      if (text.size() > kCapacity) return write_through(text);
+    const size_t n = text.size();
+    if (n > kCapacity - size_) return append_beyond_block(text);
+    char* const to = bytes_.get() + size_;
+    const char* const from = text.data();  // null for an absent text, then n is 0
+    if (n >= 16) {
+      std::memcpy(to, from, n);
+    } else if (n >= 8) {
+      std::memcpy(to, from, 8);
+      std::memcpy(to + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+      std::memcpy(to, from, 4);
+      std::memcpy(to + n - 4, from + n - 4, 4);
+    } else if (n > 0) {
+      to[0] = from[0];
+      to[n / 2] = from[n / 2];
+      to[n - 1] = from[n - 1];
     }
-    std::memcpy(bytes_.get() + size_, text.data(), text.size());
-    size_ += text.size();
+    size_ += n;
   }
   // Text that comes from a job log (values, raw records). On a terminal every
   // control character but tab and newline is written as '?': whoever submits
@@ -37,7 +51,15 @@ class OutputChannel {
     if (terminal_ == Terminal::kNo) return append(text);
     append_log_text_checked(text);
   }
-  void append_fill(char c, size_t count);
+  void append_fill(char c, size_t count) {
+    // Field padding is short: a fixed run is written into the block's slack.
+    if (count <= kSlack && count <= kCapacity - size_) {
+      std::memset(bytes_.get() + size_, c, kSlack);
+      size_ += count;
+      return;
+    }
+    append_long_fill(c, count);
+  }
   // Formatted text, printf-style, after what is gathered; its character count.
   int vprint(const char* format, std::va_list args);
 
@@ -54,16 +76,26 @@ class OutputChannel {
     stream_ = stream;
     terminal_ = Terminal::kUnknown;
   }
+  // Gathers the bytes in memory instead, for a part of the display made on
+  // another thread; text from a log is treated as `like` treats it, since the
+  // part is written out through `like`.
+  void gather_into(std::string* gathered, OutputChannel& like);
+  // The bytes gathered, the block included.
+  size_t gathered_size() const { return gathered_->size() + size_; }
 
  private:
   static constexpr size_t kCapacity = size_t{64} << 10;
+  static constexpr size_t kSlack = 32;  // writable bytes past the block, for short fills
   std::FILE* stream() const { return stream_ != nullptr ? stream_ : stdout; }
   void write_block();
-  void write_through(std::string_view text);
+  void append_beyond_block(std::string_view text);
+  void append_long_fill(char c, size_t count);
   void note_failure();
   void append_log_text_checked(std::string_view text);
+  void write_out(const char* bytes, size_t size);
 
   std::FILE* stream_ = nullptr;
+  std::string* gathered_ = nullptr;
   std::unique_ptr<char[]> bytes_;
   size_t size_ = 0;
   int first_error_ = 0;

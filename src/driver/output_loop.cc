@@ -1,65 +1,273 @@
 #include "driver/output_loop.h"
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
 #include "diag/output_channel.h"
+#include "platform/processors.h"
 #include "render/record_renderer.h"
 
 namespace {
 
-class OutputLoop {
- public:
-  OutputLoop(const RunSettings& settings, const DisplayTemplate& tpl)
-      : settings_(settings), tpl_(tpl), renderer_(tpl, settings.raw) {}
+// The display goes through the index a group at a time: the header when it is
+// due, a job, and the documents after it in the index (only the head of the
+// index can be a document without a job before it).
+struct Position {
+  RecordIndex::Cursor cursor;
+  unsigned long jobs_shown = 0;
+  bool header_pending = true;
+};
 
-  void show_all(RecordIndex::Cursor cursor) {
-    // Counts compare as unsigned: a limit of -1 never stops the display, and
-    // a negative repeat count divides only a count of 0.
-    const unsigned long max_jobs = static_cast<unsigned long>(settings_.max_jobs);
-    const unsigned long every = static_cast<unsigned long>(settings_.job_count);
-    bool header_pending = true;
-    do {
-      if (!settings_.raw && (header_pending || (every != 0 && jobs_shown_ % every == 0))) {
-        renderer_.print_text_list(tpl_.header_lines);
-      }
-      header_pending = false;
-      // Only the head of the index can be a document here; it waits for the loop below.
-      if (cursor.entry().is_job && !show(tpl_.job_items, cursor)) return;
-      while (!cursor.done() && !cursor.entry().is_job) {
-        if (!show(tpl_.document_items, cursor)) return;
-      }
-    } while (!cursor.done() && jobs_shown_ < max_jobs);
+// Large displays are made in stretches of this many groups, in turn on this
+// thread and on a second one, and written out in order. 0 until the first
+// display or a test sets it.
+size_t stretch_groups = 0;
+constexpr size_t kNoStretches = size_t{1} << 40;  // more groups than any index holds
+// What the second thread gathers of a stretch before it hands the rest back:
+// memory stays bounded whatever the template makes of a record.
+constexpr size_t kGatheredMax = size_t{1} << 20;
+
+class DisplayMaker {
+ public:
+  DisplayMaker(const RunSettings& settings, const DisplayTemplate& tpl, OutputChannel& out)
+      : settings_(settings), tpl_(tpl), out_(out), renderer_(tpl, settings.raw, out) {}
+
+  // Whether another group follows `at`. Counts compare as unsigned: a limit of
+  // -1 never stops the display.
+  bool more(const Position& at) const {
+    return !at.cursor.done() && at.jobs_shown < static_cast<unsigned long>(settings_.max_jobs);
   }
 
-  void finish() {
-    if (jobs_shown_ != 0 && !tpl_.trailer_lines.empty() && !output_channel().failed()) {
+  // Makes the group at `at` and moves past it; with `render` false only moves.
+  void group(Position& at, bool render) {
+    // A negative repeat count divides only a count of 0.
+    const unsigned long every = static_cast<unsigned long>(settings_.job_count);
+    if (render && !settings_.raw &&
+        (at.header_pending || (every != 0 && at.jobs_shown % every == 0))) {
+      renderer_.print_text_list(tpl_.header_lines);
+    }
+    at.header_pending = false;
+    if (at.cursor.entry().is_job) show(tpl_.job_items, at, render);
+    while (!at.cursor.done() && !at.cursor.entry().is_job) show(tpl_.document_items, at, render);
+  }
+
+  // Up to `count` groups from `at` (the first whatever the limit), stopping
+  // early once standard output has failed (formatting the rest would be lost
+  // work) or once more than `gathered_max` bytes are gathered.
+  // Returns how many were made.
+  size_t groups(Position& at, size_t count, size_t gathered_max = 0) {
+    size_t done = 0;
+    while (done < count && (done == 0 || more(at))) {
+      group(at, true);
+      ++done;
+      if (gathered_max == 0 ? output_channel().failed() : out_.gathered_size() > gathered_max) {
+        break;
+      }
+    }
+    return done;
+  }
+
+  void finish(unsigned long jobs_shown) {
+    if (jobs_shown != 0 && !tpl_.trailer_lines.empty() && !output_channel().failed()) {
       renderer_.print_text_list(tpl_.trailer_lines);
     }
   }
 
  private:
   // Shows the entry under the cursor with `items` and moves on. While the job
-  // list is empty nothing is shown, documents included. False once standard
-  // output has failed: formatting the rest would be lost work.
-  bool show(const DisplayList& items, RecordIndex::Cursor& cursor) {
-    const JobEntry entry = cursor.entry();
-    cursor.next();
-    if (tpl_.job_items.empty()) return true;
-    renderer_.render_record(items, entry);
-    if (entry.is_job) ++jobs_shown_;
+  // list is empty nothing is shown, documents included.
+  void show(const DisplayList& items, Position& at, bool render) {
+    const JobEntry entry = at.cursor.entry();
+    at.cursor.next();
+    if (tpl_.job_items.empty()) return;  // nor is a job counted
+    if (render) renderer_.render_record(items, entry);
+    if (entry.is_job) ++at.jobs_shown;
+  }
+
+  const RunSettings& settings_;
+  const DisplayTemplate& tpl_;
+  OutputChannel& out_;
+  RecordRenderer renderer_;
+};
+
+// A stretch of the display, made into memory by either thread and written out
+// in turn by this one.
+struct Stretch {
+  explicit Stretch(const Position& at) : start(at), end(at) {}
+  Position start;
+  Position end;       // where its maker stopped: short of `groups` when the bytes grew too many
+  size_t groups = 0;  // as planned
+  size_t made = 0;    // as made
+  std::string bytes;
+  enum { kPlanned, kTaken, kMade } state = kPlanned;
+};
+
+// Makes stretches into memory with a renderer, a read window and a time cache
+// of its own (one for each thread).
+class StretchMaker {
+ public:
+  StretchMaker(const RunSettings& settings, const DisplayTemplate& tpl, OutputChannel& like)
+      : maker_(settings, tpl, out_) {
+    out_.gather_into(&gathered_, like);
+  }
+
+  void make(Stretch& stretch) {
+    gathered_.swap(stretch.bytes);
+    gathered_.clear();
+    stretch.end = stretch.start;
+    stretch.made = maker_.groups(stretch.end, stretch.groups, kGatheredMax);
+    out_.flush();
+    gathered_.swap(stretch.bytes);
+  }
+
+ private:
+  std::string gathered_;
+  OutputChannel out_;
+  DisplayMaker maker_;
+};
+
+// Both threads take the earliest stretch not yet taken; this thread also plans
+// stretches ahead (walking the index, which costs little) and writes out the
+// made ones in order.
+class ParallelDisplay {
+ public:
+  ParallelDisplay(const RunSettings& settings, const DisplayTemplate& tpl, DisplayMaker& direct,
+                  const Position& start)
+      : settings_(settings), tpl_(tpl), direct_(direct), planned_(start) {
+    for (size_t i = 0; i < kInFlight; ++i) ring_.emplace_back(start);
+  }
+
+  // False when no second thread could be started.
+  bool run() {
+    // Made here: whether standard output is a terminal is settled before the
+    // second thread starts.
+    StretchMaker maker(settings_, tpl_, output_channel());
+    StretchMaker helper_maker(settings_, tpl_, output_channel());
+    std::thread helper;
+    try {
+      helper = std::thread([this, &helper_maker] { help(helper_maker); });
+    } catch (const std::system_error&) {
+      return false;
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (bool first = true;; first = false) {
+      plan(first);
+      if (written_ == planned_count_) break;
+      Stretch& next = ring_[written_ % kInFlight];
+      if (next.state == Stretch::kMade) {
+        lock.unlock();
+        const bool written = write(next);
+        lock.lock();
+        ++written_;
+        if (!written) break;
+      } else if (Stretch* stretch = take()) {
+        lock.unlock();
+        maker.make(*stretch);
+        lock.lock();
+        stretch->state = Stretch::kMade;
+      } else {
+        changed_.wait(lock);
+      }
+    }
+    stopping_ = true;
+    changed_.notify_all();
+    lock.unlock();
+    helper.join();
+    return true;
+  }
+
+  unsigned long jobs_shown() const { return jobs_shown_; }
+
+ private:
+  static constexpr size_t kInFlight = 4;
+
+  // Walks the index for the stretches that have room in the ring.
+  void plan(bool first) {
+    for (; planned_count_ - written_ < kInFlight && (first || direct_.more(planned_));
+         first = false) {
+      Stretch& stretch = ring_[planned_count_ % kInFlight];
+      stretch.start = planned_;
+      stretch.state = Stretch::kPlanned;
+      stretch.groups = 0;
+      for (; stretch.groups < stretch_groups && (stretch.groups == 0 || direct_.more(planned_));
+           ++stretch.groups) {
+        direct_.group(planned_, false);
+      }
+      ++planned_count_;
+      changed_.notify_all();
+    }
+  }
+
+  // The earliest stretch not yet taken, now taken; null when there is none.
+  Stretch* take() {
+    for (size_t i = written_; i < planned_count_; ++i) {
+      Stretch& stretch = ring_[i % kInFlight];
+      if (stretch.state == Stretch::kPlanned) {
+        stretch.state = Stretch::kTaken;
+        return &stretch;
+      }
+    }
+    return nullptr;
+  }
+
+  void help(StretchMaker& maker) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      Stretch* stretch = nullptr;
+      changed_.wait(lock, [&] { return stopping_ || (stretch = take()) != nullptr; });
+      if (stretch == nullptr) return;
+      lock.unlock();
+      maker.make(*stretch);
+      lock.lock();
+      stretch->state = Stretch::kMade;
+      changed_.notify_all();
+    }
+  }
+
+  // Writes a made stretch, and makes the rest of one that stopped short
+  // straight to standard output. False once standard output has failed.
+  bool write(Stretch& stretch) {
+    output_channel().append(stretch.bytes);
+    Position at = stretch.end;
+    if (stretch.made < stretch.groups && !output_channel().failed()) {
+      direct_.groups(at, stretch.groups - stretch.made);
+    }
+    jobs_shown_ = at.jobs_shown;
     return !output_channel().failed();
   }
 
   const RunSettings& settings_;
   const DisplayTemplate& tpl_;
-  RecordRenderer renderer_;
+  DisplayMaker& direct_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Stretch> ring_;
+  Position planned_;  // where the next stretch to plan begins
+  size_t planned_count_ = 0;
+  size_t written_ = 0;
+  bool stopping_ = false;
   unsigned long jobs_shown_ = 0;
 };
 
 }  // namespace
 
+void set_display_stretch(size_t groups) { stretch_groups = groups > 0 ? groups : 1; }
+
 void show_records(const RecordIndex& index, const RunSettings& settings,
                   const DisplayTemplate& tpl) {
   if (index.empty()) return;
-  OutputLoop loop(settings, tpl);
-  loop.show_all(index.begin());
-  loop.finish();
+  DisplayMaker direct(settings, tpl, output_channel());
+  Position at{index.begin()};
+  if (stretch_groups == 0) stretch_groups = has_second_processor() ? 512 : kNoStretches;
+  if (index.size() > 4 * stretch_groups) {
+    ParallelDisplay display(settings, tpl, direct, at);
+    if (display.run()) return direct.finish(display.jobs_shown());
+  }
+  direct.groups(at, index.size());
+  direct.finish(at.jobs_shown);
 }

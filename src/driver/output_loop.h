@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "driver/run_settings.h"
 #include "joblog/record_index.h"
 #include "template/display_template.h"
@@ -10,3 +12,8 @@
 // once standard output has failed.
 void show_records(const RecordIndex& index, const RunSettings& settings,
                   const DisplayTemplate& tpl);
+
+// A display of more than four stretches of `groups` groups is made on two
+// threads, a stretch at a time: 512 on a machine with a second processor,
+// else none. For tests and fuzz targets, which compare both ways on small logs.
+void set_display_stretch(size_t groups);

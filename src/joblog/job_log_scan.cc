@@ -6,10 +6,13 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <system_error>
+#include <thread>
 
 #include "diag/diagnostics.h"
 #include "joblog/log_lines.h"
 #include "platform/file_lookup.h"
+#include "platform/processors.h"
 #include "platform/read_at.h"
 
 namespace {
@@ -50,6 +53,78 @@ bool is_regular_file(std::FILE* stream) {
   return fstat(fileno(stream), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+// A large log is scanned by two threads, each over one half: its second half
+// begins with the first line that begins past the middle. 0 until the first
+// scan or a test sets it.
+int64_t halves_min = 0;
+
+// The header lines of the second half, kept as the record index keeps them:
+// the distance from the one before, shifted left by one, and 1 for a job, in
+// seven-bit bytes, until the first thread comes to them.
+class SecondHalf {
+ public:
+  explicit SecondHalf(int64_t start) : last_(start) {}
+
+  void add(int64_t offset, bool is_job) {
+    uint64_t code = static_cast<uint64_t>(offset - last_) << 1 | (is_job ? 1u : 0u);
+    last_ = offset;
+    for (; code >= 0x80; code >>= 7) codes_ += static_cast<char>(code | 0x80);
+    codes_ += static_cast<char>(code);
+  }
+
+  template <typename Take>
+  void replay(int64_t start, Take&& take) const {
+    int64_t offset = start;
+    for (size_t i = 0; i < codes_.size();) {
+      uint64_t code = 0;
+      for (int shift = 0;; shift += 7) {
+        const uint8_t byte = static_cast<uint8_t>(codes_[i++]);
+        code |= static_cast<uint64_t>(byte & 0x7f) << shift;
+        if (byte < 0x80) break;
+      }
+      offset += static_cast<int64_t>(code >> 1);
+      take(offset, (code & 1) != 0);
+    }
+  }
+
+ private:
+  int64_t last_;
+  std::string codes_;
+};
+
+// Hands take(offset, is_job) every record header line from `offset` on, in
+// order; returns where the last read of the log began.
+template <typename Take>
+int64_t scan_headers(LogFile& log, int64_t offset, Take&& take) {
+  auto visit = [&take](const LogLine& line) { take(line.offset, is_job_header(line)); };
+  struct stat info;
+  const int64_t size = fstat(log.fd(), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+  if (halves_min == 0) halves_min = has_second_processor() ? int64_t{4} << 20 : INT64_MAX;
+  if (size - offset >= halves_min) {
+    // The line that goes on at the middle ends where the second half begins.
+    const LogLine middle = read_line(log, offset + (size - offset) / 2 - 1);
+    const int64_t half = middle.offset + middle.size;
+    if (!middle.at_end) {
+      SecondHalf second(half);
+      int64_t scan_end = half;
+      try {
+        std::thread thread([&] {
+          scan_end = for_each_header(log, half, [&second](const LogLine& line) {
+            second.add(line.offset, is_job_header(line));
+          });
+        });
+        for_each_header(log, offset, visit, half);
+        thread.join();
+        second.replay(half, take);
+        return scan_end;
+      } catch (const std::system_error&) {
+        // No second thread: one thread scans it all.
+      }
+    }
+  }
+  return for_each_header(log, offset, visit);
+}
+
 class LogScanner {
  public:
   LogScanner(ScanResult& result, long start_after) : result_(result), start_after_(start_after) {}
@@ -82,18 +157,19 @@ class LogScanner {
     // The second line is examined like any other: a bare log number has
     // neither ':' nor '.' and so is indexed as a document record.
     long job_number = 1;  // counts the jobs passed over too
-    const int64_t scan_end = for_each_header(*log, offset, [&](const LogLine& line) {
-      if (is_job_header(line)) {
+    auto take = [&](int64_t record_offset, bool is_job) {
+      if (is_job) {
         if (job_number > start_after_) {
-          result_.index.add(line.offset, true);
+          result_.index.add(record_offset, true);
           ++result_.jobs_indexed;
         }
         ++job_number;
       } else if (job_number > start_after_) {
         // A document goes with the job after it, so it is kept or passed over with that job.
-        result_.index.add(line.offset, false);
+        result_.index.add(record_offset, false);
       }
-    });
+    };
+    const int64_t scan_end = scan_headers(*log, offset, take);
     // The last record ends where the last read began; the display relies on
     // these ends only while the file keeps the size it has now.
     result_.index.end_log(scan_end);
@@ -112,6 +188,8 @@ class LogScanner {
 };
 
 }  // namespace
+
+void set_scan_halves_min(int64_t bytes) { halves_min = bytes > 1 ? bytes : 2; }
 
 ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs) {
   ScanResult result;

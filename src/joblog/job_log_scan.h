@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,3 +21,9 @@ struct ScanResult {
 // count applies to the first log only; max_jobs, compared as unsigned, is
 // checked between logs only.
 ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs);
+
+// Past the lines that open it, a log of at least `bytes` more bytes is
+// scanned in two halves by two threads: 4 MiB on a machine with a second
+// processor, else none. For tests and fuzz targets, which compare both ways
+// on small logs.
+void set_scan_halves_min(int64_t bytes);

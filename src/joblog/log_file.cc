@@ -22,7 +22,8 @@ struct Window {
   bool reaches_end = false;  // the read that filled it met the end of the file
 };
 
-Window shared_window;  // constant-initialised: no guard on the hot path
+// One window for each thread that reads logs (the display may use two).
+thread_local Window shared_window;  // constant-initialised: no guard on the hot path
 Window& window() { return shared_window; }
 
 void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
@@ -127,9 +128,11 @@ void LogFile::note_scanned() {
 }
 
 bool LogFile::unchanged_since_scan() {
-  if (check_ == Check::kNotYet) {
-    check_ =
+  Check check = check_.load(std::memory_order_relaxed);
+  if (check == Check::kNotYet) {
+    check =
         scanned_size_ >= 0 && file_size(fd_) == scanned_size_ ? Check::kUnchanged : Check::kChanged;
+    check_.store(check, std::memory_order_relaxed);
   }
-  return check_ == Check::kUnchanged;
+  return check == Check::kUnchanged;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -7,9 +8,9 @@
 #include "joblog/log_line.h"
 
 // A job log opened for the run. Its bytes are read by position through one
-// read window shared by all logs (only one log is read at any time), so memory
-// grows neither with the size of the logs nor with their number. The file
-// stays open until exit. joblog/log_lines.h reads it line by line.
+// read window shared by all logs (a thread reads one log at any time), so
+// memory grows neither with the size of the logs nor with their number. The
+// file stays open until exit. joblog/log_lines.h reads it line by line.
 class LogFile {
  public:
   explicit LogFile(std::FILE* stream);
@@ -43,14 +44,17 @@ class LogFile {
   // by the scan hold for the display only while the file keeps that size.
   void note_scanned();
   bool unchanged_since_scan();
-  // Whether a NUL byte was met in the bytes read so far.
-  bool has_nul() const { return has_nul_; }
-  void note_nul() { has_nul_ = true; }
+  // Whether a NUL byte was met in the bytes read so far (by either thread of
+  // the scan).
+  bool has_nul() const { return has_nul_.load(std::memory_order_relaxed); }
+  void note_nul() { has_nul_.store(true, std::memory_order_relaxed); }
 
  private:
   std::FILE* stream_;
   int fd_;
   int64_t scanned_size_ = -1;
-  bool has_nul_ = false;
-  enum class Check { kNotYet, kUnchanged, kChanged } check_ = Check::kNotYet;
+  std::atomic<bool> has_nul_{false};
+  // Asked by every thread of the display: the first to ask looks.
+  enum class Check { kNotYet, kUnchanged, kChanged };
+  std::atomic<Check> check_{Check::kNotYet};
 };

@@ -12,8 +12,11 @@
 // is allowed.
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
+#include "joblog/byte_classes.h"
 #include "joblog/line_ends.h"
 #include "joblog/log_file.h"
 #include "platform/read_at.h"
@@ -51,31 +54,54 @@ void for_each_line(LogFile& log, int64_t offset, Visit&& visit) {
 // The scan's loop: hands visit(line) every line from `offset` on that does not
 // begin with white space (a record header line), the last line without a
 // newline excepted, and returns the offset of that last line: where the read
-// that met the end of the file began. Only the line ends are looked for, many
-// bytes at a time, since most lines are attribute lines; a NUL byte met on
-// the way is noted in the log (LogFile::has_nul).
+// that met the end of the file began. With `until`, only the lines that begin
+// before it are looked at (the lines from there on are another thread's).
+// Most lines are attribute lines, so only the starts of header lines are
+// looked for, many bytes at a time; a NUL byte met on the way is noted in the
+// log (LogFile::has_nul).
 template <typename Visit>
-int64_t for_each_header(LogFile& log, int64_t offset, Visit&& visit) {
-  for (;;) {
+int64_t for_each_header(LogFile& log, int64_t offset, Visit&& visit, int64_t until = INT64_MAX) {
+  HeaderSearch search;
+  while (offset < until) {
     const LogFile::Bytes bytes = log.window_from(offset);
     const char* const base = bytes.data;
-    const char* const end = base + bytes.size;
-    const char* line = base;
-    joblog_detail::LineEnds line_ends(base, end, /*watch_nul=*/true);
-    for (const char* newline; (newline = line_ends.next()) != end; line = newline + 1) {
-      if (!is_c_space(*line)) {
-        visit(LogLine{offset + (line - base), newline + 1 - line, false, *line, line});
+    const void* last = bytes.size > 0 ? memrchr(base, '\n', bytes.size) : nullptr;
+    if (last == nullptr) {
+      if (bytes.reaches_end) {
+        if (std::memchr(base, '\0', bytes.size) != nullptr) log.note_nul();
+        return offset;
       }
+      // A line longer than the window.
+      const LogLine long_line = log.walk_long_line(offset);
+      if (long_line.at_end) return offset;
+      if (!is_c_space(long_line.first)) visit(long_line);
+      offset += long_line.size;
+      continue;
     }
-    if (line_ends.saw_nul()) log.note_nul();
-    offset += line - base;
+    // The whole lines of the window; the rest is read again with the next one.
+    const size_t whole = static_cast<size_t>(static_cast<const char*>(last) - base) + 1;
+    const size_t ours = until - offset < static_cast<int64_t>(whole)
+                            ? static_cast<size_t>(until - offset)
+                            : whole;  // where lines may begin
+    auto visit_at = [&](size_t start) {
+      const char* line = base + start;
+      const char* newline = static_cast<const char*>(std::memchr(line, '\n', whole - start));
+      visit(LogLine{offset + static_cast<int64_t>(start), newline + 1 - line, false, *line, line});
+    };
+    if (base[0] == '\0') log.note_nul();
+    if (!is_c_space(base[0])) visit_at(0);
+    for (size_t from = 1; from < ours; from = search.stop) {
+      find_header_starts(base, from, ours, search);
+      if (search.nul) log.note_nul();
+      for (size_t i = 0; i < search.count; ++i) visit_at(search.starts[i]);
+    }
+    if (bytes.reaches_end && std::memchr(base + whole, '\0', bytes.size - whole) != nullptr) {
+      log.note_nul();
+    }
+    offset += static_cast<int64_t>(whole);
     if (bytes.reaches_end) return offset;
-    if (line != base) continue;  // the line goes on past the window's end
-    const LogLine long_line = log.walk_long_line(offset);
-    if (long_line.at_end) return offset;
-    if (!is_c_space(long_line.first)) visit(long_line);
-    offset += long_line.size;
   }
+  return offset;
 }
 
 // The bytes from `from` up to `to`, handed to visit(data, size) in the

@@ -1,40 +1,74 @@
 #include "joblog/record_index.h"
 
+// Each record is coded as the distance from the record before it (from 0 for
+// the first), shifted left by one, with 1 in the low bit for a job: seven bits
+// a byte, low bits first, the high bit set on every byte but a code's last.
+// A code is never split across blocks, so the codes can be read backwards:
+// a code ends at a byte whose high bit is clear.
+
+namespace {
+constexpr size_t kLongestCode = 10;  // 64 bits, seven at a time
+}  // namespace
+
 void RecordIndex::begin_log(std::unique_ptr<LogFile> log, long log_number) {
   logs_.push_back(Log{std::move(log), log_number, {}});
 }
 
 void RecordIndex::add(int64_t record_offset, bool is_job) {
-  logs_.back().records.push_back(static_cast<uint64_t>(record_offset) << 1 | (is_job ? 1u : 0u));
+  Log& log = logs_.back();
+  uint64_t code = static_cast<uint64_t>(record_offset - log.last_offset) << 1 | (is_job ? 1u : 0u);
+  log.last_offset = record_offset;
+  if (log.blocks.empty() || kBlockSize - log.blocks.back().size < kLongestCode) {
+    // Not cleared: only the bytes written are ever read, and pages never
+    // written are never touched.
+    log.blocks.push_back(Block{std::unique_ptr<uint8_t[]>(new uint8_t[kBlockSize]), 0});
+  }
+  Block& block = log.blocks.back();
+  for (; code >= 0x80; code >>= 7) block.bytes[block.size++] = static_cast<uint8_t>(code | 0x80);
+  block.bytes[block.size++] = static_cast<uint8_t>(code);
+  ++log.count;
   ++size_;
 }
 
 void RecordIndex::end_log(int64_t scan_end) { logs_.back().scan_end = scan_end; }
 
-RecordIndex::Cursor::Cursor(const RecordIndex* index) : index_(index) {
-  if (!done()) remaining_ = index_->logs_[0].records.size();
-  skip_empty_logs();
-}
+RecordIndex::Cursor::Cursor(const RecordIndex* index) : index_(index) { start_log(); }
 
-void RecordIndex::Cursor::skip_empty_logs() {
-  while (!done() && remaining_ == 0) {
-    if (++log_ < index_->logs_.size()) remaining_ = index_->logs_[log_].records.size();
+void RecordIndex::Cursor::start_log() {
+  for (; !done(); ++log_) {
+    const Log& log = index_->logs_[log_];
+    if (log.count == 0) continue;
+    remaining_ = log.count;
+    entry_.log = log.file.get();
+    entry_.log_number = log.log_number;
+    entry_.record_offset = log.last_offset;
+    entry_.record_end = log.scan_end;
+    decode_before(log.blocks.size() - 1, log.blocks.back().size);
+    return;
   }
 }
 
-JobEntry RecordIndex::Cursor::entry() const {
-  const Log& log = index_->logs_[log_];
-  const uint64_t packed = log.records[remaining_ - 1];
-  // Every record header line after the first indexed one is indexed, so a
-  // record ends where the next one in the file begins.
-  const int64_t end = remaining_ < log.records.size()
-                          ? static_cast<int64_t>(log.records[remaining_] >> 1)
-                          : log.scan_end;
-  return JobEntry{log.file.get(), static_cast<int64_t>(packed >> 1), (packed & 1) != 0,
-                  log.log_number, end};
+void RecordIndex::Cursor::decode_before(size_t block, size_t end) {
+  const uint8_t* bytes = index_->logs_[log_].blocks[block].bytes.get();
+  size_t start = end - 1;
+  while (start > 0 && (bytes[start - 1] & 0x80) != 0) --start;
+  uint64_t code = 0;
+  for (size_t i = end; i-- > start;) code = code << 7 | (bytes[i] & 0x7f);
+  block_ = block;
+  at_ = start;
+  distance_ = code >> 1;
+  entry_.is_job = (code & 1) != 0;
 }
 
 void RecordIndex::Cursor::next() {
-  --remaining_;
-  skip_empty_logs();
+  if (--remaining_ == 0) {
+    ++log_;
+    return start_log();
+  }
+  // Every record header line after the first indexed one is indexed, so a
+  // record ends where the next one in the file begins.
+  entry_.record_end = entry_.record_offset;
+  entry_.record_offset -= static_cast<int64_t>(distance_);
+  if (at_ > 0) return decode_before(block_, at_);
+  decode_before(block_ - 1, index_->logs_[log_].blocks[block_ - 1].size);
 }

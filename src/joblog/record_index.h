@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -19,23 +18,31 @@ struct JobEntry {
 };
 
 // The selected records in display order: logs in command-line order, each
-// log's records from its last to its first. Only positions are kept, eight
-// bytes a record, in blocks that never move (no copy when the index grows).
+// log's records from its last to its first. Only positions are kept: the
+// distance from the record before and the kind, in a variable-length code of
+// about two bytes a record, in blocks that never move (no copy when the index
+// grows).
 class RecordIndex {
  public:
   class Cursor {
    public:
     bool done() const { return log_ >= index_->logs_.size(); }
-    JobEntry entry() const;
+    const JobEntry& entry() const { return entry_; }
     void next();
 
    private:
     friend class RecordIndex;
     explicit Cursor(const RecordIndex* index);
-    void skip_empty_logs();
+    void
+    start_log();  // at the last record of the log under the cursor, or past it when it has none
+    void decode_before(size_t block, size_t end);  // the code that ends at `end` in `block`
     const RecordIndex* index_;
     size_t log_ = 0;
-    size_t remaining_ = 0;  // entries of the current log not yet passed
+    size_t remaining_ = 0;  // records of the current log not yet passed, this one included
+    size_t block_ = 0;      // where the code of the record under the cursor begins
+    size_t at_ = 0;
+    uint64_t distance_ = 0;  // from the record before it
+    JobEntry entry_;
   };
 
   // Starts a new log; its records are then added in file order with add(),
@@ -49,10 +56,17 @@ class RecordIndex {
   Cursor begin() const { return Cursor(this); }
 
  private:
+  static constexpr size_t kBlockSize = size_t{64} << 10;
+  struct Block {
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
+  };
   struct Log {
     std::unique_ptr<LogFile> file;
     long log_number;
-    std::deque<uint64_t> records;  // offset << 1 | is_job, in file order
+    std::vector<Block> blocks;  // distance << 1 | is_job, seven bits a byte, in file order
+    size_t count = 0;
+    int64_t last_offset = 0;
     int64_t scan_end = -1;
   };
   std::vector<Log> logs_;

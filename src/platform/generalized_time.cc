@@ -1,6 +1,5 @@
 #include "platform/generalized_time.h"
 
-#include <cctype>
 #include <cstdint>
 
 namespace {
@@ -22,24 +21,26 @@ int64_t days_from_civil(int64_t year, int month, int day) {
   return era * 146097 + day_of_era - 719468;
 }
 
+// The C locale's classes (the program sets no locale), without a call.
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
 // Reads `count` decimal digits; false when any of them is not a digit.
 bool digits(const char*& p, int count, int& value) {
   value = 0;
   for (int i = 0; i < count; ++i, ++p) {
-    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+    if (!is_digit(*p)) return false;
     value = value * 10 + (*p - '0');
   }
   return true;
 }
-
-bool is_digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
 }  // namespace
 
 std::time_t oa_epoch_from_generalized(const char* text) {
   if (text == nullptr) return 0;
   const char* p = text;
-  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  while (is_space(*p)) ++p;
 
   int century_year, month, day, hour, minute = 0, second = 0;
   int high, low;
@@ -72,7 +73,7 @@ std::time_t oa_epoch_from_generalized(const char* text) {
     has_zone = true;
     offset_seconds = sign * (offset_hours * 3600 + offset_minutes * 60);
   }
-  while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+  while (is_space(*p)) ++p;
   if (*p != '\0') return 0;
 
   if (month < 1 || month > 12 || day < 1 || day > days_in_month(century_year, month) || hour > 23 ||

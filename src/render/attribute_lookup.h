@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,18 +30,44 @@ class WantedNames {
   int add(std::string_view name);         // the id of name, added when new
   int find(std::string_view name) const;  // the id of name, or kNone
   // find() for a name inside a line held in the read window, which has
-  // kLineSlack readable bytes after it: names are told apart by their first
-  // eight bytes.
+  // kLineSlack readable bytes after it: a hash of its length and its first
+  // and last eight bytes leads to the one name it can be.
   int find_in_log_line(std::string_view name) const;
   size_t size() const { return names_.size(); }
   // No wanted name is longer than this.
-  size_t max_length() const { return by_length_.empty() ? 0 : by_length_.size() - 1; }
+  size_t max_length() const { return max_length_; }
 
  private:
+  // Tells names of up to 32 bytes apart; longer ones share the bytes between.
+  struct Key {
+    uint64_t head = 0;    // the first eight bytes, zero-padded
+    uint64_t tail = 0;    // the last eight bytes of a longer name, else 0
+    uint64_t middle = 0;  // of a name longer than 16: the eight bytes from 8
+    uint64_t inner = 0;   // and the eight from 16 before its end
+    size_t size = 0;
+    bool operator==(const Key& other) const {
+      return ((head ^ other.head) | (tail ^ other.tail) | (middle ^ other.middle) |
+              (inner ^ other.inner) | (size ^ other.size)) == 0;
+    }
+  };
+  struct Slot {
+    Key key;
+    int id = kNone;
+  };
+  static Key key_of(std::string_view name);
+  size_t home(const Key& key) const;
+  int match(const Slot& slot, const Key& key, std::string_view name) const;
+  void insert(const Key& key, int id);
+  bool place_all(size_t slots, uint64_t multiplier);
+
   std::vector<std::string> names_;
-  std::vector<uint64_t> prefixes_;  // the first eight bytes of each name, zero-padded
-  // Names by length: a token is compared only with the names of its length.
-  std::vector<std::vector<int>> by_length_;
+  size_t max_length_ = 0;
+  // Open addressing; while every name lies in its home slot (a perfect
+  // table), a lookup is a single probe.
+  std::vector<Slot> slots_;
+  uint64_t multiplier_ = 0;
+  int shift_ = 64;
+  bool perfect_ = false;
 };
 
 // One record of a job log as the display needs it: its header text and, in
@@ -51,23 +78,25 @@ class RecordView {
  public:
   struct Line {
     int name_id;
-    size_t value_start;
+    size_t value_start;  // from values_base_
     size_t value_size;
     size_t next_same;  // the next kept line of the same name, or npos
   };
 
   // Reads the record whose header line begins at `offset`: the header line,
   // then body lines up to the first that does not begin with white space or
-  // that meets the end of the file (never examined).
-  void read(LogFile& log, int64_t offset, const WantedNames& wanted);
+  // that meets the end of the file (never examined). `end`, when known, is
+  // where the scan found the record's end (JobEntry::record_end).
+  void read(LogFile& log, int64_t offset, const WantedNames& wanted, int64_t end = -1);
 
   // The header line's value text as split_job_identifier (render/job_identifier.h)
   // reads it: the identifier prefix, the character that splits it from the
   // number, and the number, the prefix and the number each cut at kValueMax.
   std::string_view header_text() const { return header_; }
   size_t line_count() const { return lines_.size(); }
+  // Valid until the next read through the read window of any log.
   std::string_view value(size_t line) const {
-    return {values_.data() + lines_[line].value_start, lines_[line].value_size};
+    return {values_base_ + lines_[line].value_start, lines_[line].value_size};
   }
 
   // The first kept line at or after `from` whose name has `name_id`; npos when
@@ -76,8 +105,10 @@ class RecordView {
   static constexpr size_t npos = static_cast<size_t>(-1);
 
  private:
+  bool read_in_place(LogFile& log, int64_t offset, int64_t end, const WantedNames& wanted);
   void read_header(const LineText& text);
-  void keep(int name_id, std::string_view value);
+  void keep(int name_id, size_t start, size_t size);
+  void keep_copy(int name_id, std::string_view value);
 
   std::string header_;
   std::string scratch_;  // bytes of a line longer than the read window
@@ -85,4 +116,7 @@ class RecordView {
   std::string values_;
   std::vector<size_t> first_;  // by name id: the first kept line of that name, or npos
   std::vector<size_t> last_;   // by name id, while reading: the last kept line
+  // The values: in the read window for a record read in place, else copies.
+  const char* values_base_ = nullptr;
+  std::unique_ptr<uint64_t[]> work_;  // byte classes and name positions of a record read in place
 };

@@ -51,15 +51,6 @@ FieldFormat::FieldFormat(std::string_view field_width) {
   precision_ = precision;
 }
 
-void FieldFormat::write(std::string_view value, OutputChannel& out) const {
-  if (refused_) return;
-  if (value.size() > precision_) value = value.substr(0, precision_);
-  const size_t padding = width_ > value.size() ? width_ - value.size() : 0;
-  if (!left_) out.append_fill(' ', padding);
-  out.append_log_text(value);
-  if (left_) out.append_fill(' ', padding);
-}
-
 FieldFormat::Placed FieldFormat::place_whole_characters(std::string_view value) const {
   if (refused_) return {};
   if (value.size() > precision_) value = value.substr(0, utf8_cut(value, precision_));

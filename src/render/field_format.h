@@ -21,7 +21,14 @@ class FieldFormat {
  public:
   explicit FieldFormat(std::string_view field_width);
 
-  void write(std::string_view value, OutputChannel& out) const;
+  void write(std::string_view value, OutputChannel& out) const {
+    if (refused_) return;
+    if (value.size() > precision_) value = value.substr(0, precision_);
+    const size_t padding = width_ > value.size() ? width_ - value.size() : 0;
+    if (!left_) out.append_fill(' ', padding);
+    out.append_log_text(value);
+    if (left_) out.append_fill(' ', padding);
+  }
 
   // A value placed in its field: spaces before it, its text, spaces after it.
   struct Placed {

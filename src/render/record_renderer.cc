@@ -56,12 +56,10 @@ struct RecordRenderer::Impl {
   CompiledList document_list;
   CompiledList other_list;
   RecordView record;
-  OutputChannel& out = output_channel();
-  std::string value;       // a time value as a C string, for the time conversion
+  OutputChannel& out;
   std::string identifier;  // a value built by an identifier pattern
-  std::string shown;       // a formatted time
 
-  Impl(const DisplayTemplate& t, bool raw) : tpl(t), raw_mode(raw) {
+  Impl(const DisplayTemplate& t, bool raw, OutputChannel& o) : tpl(t), raw_mode(raw), out(o) {
     compile(tpl.job_items, job_list);
     compile(tpl.document_items, document_list);
   }
@@ -110,9 +108,7 @@ struct RecordRenderer::Impl {
     const DisplayItem& item = *c.item;
     out.append(c.leading);
     if (item.value_kind == ValueKind::kTime) {
-      value.assign(text);
-      format_time_value(value.c_str(), item.value_format ? item.value_format->c_str() : "", shown);
-      text = shown;
+      text = format_time_value(text, item.value_format ? item.value_format->c_str() : "");
     }
     if (item.escaping == Escaping::kNone) {
       c.format.write(text, out);
@@ -164,14 +160,14 @@ struct RecordRenderer::Impl {
       dump_raw_record(*entry.log, entry.record_offset, entry.record_end);
     } else if (!items.empty()) {
       const CompiledList& list = compiled_for(items);
-      record.read(*entry.log, entry.record_offset, list.wanted);
+      record.read(*entry.log, entry.record_offset, list.wanted, entry.record_end);
       for (const CompiledItem& c : list.items) render_item(c);
     }
   }
 };
 
-RecordRenderer::RecordRenderer(const DisplayTemplate& tpl, bool raw_mode)
-    : impl_(std::make_unique<Impl>(tpl, raw_mode)) {}
+RecordRenderer::RecordRenderer(const DisplayTemplate& tpl, bool raw_mode, OutputChannel& out)
+    : impl_(std::make_unique<Impl>(tpl, raw_mode, out)) {}
 
 RecordRenderer::~RecordRenderer() = default;
 

@@ -2,15 +2,17 @@
 
 #include <memory>
 
+#include "diag/output_channel.h"
 #include "joblog/record_index.h"
 #include "template/display_template.h"
 
 // Writes the display: records laid out by a display list, header and trailer
-// texts, and in raw mode records exactly as stored. Everything goes to
-// the output channel; no location prefix applies during the display.
+// texts, and in raw mode records exactly as stored. Everything goes to `out`,
+// the output channel unless a part of the display is gathered elsewhere; no
+// location prefix applies during the display.
 class RecordRenderer {
  public:
-  RecordRenderer(const DisplayTemplate& tpl, bool raw_mode);
+  RecordRenderer(const DisplayTemplate& tpl, bool raw_mode, OutputChannel& out = output_channel());
   ~RecordRenderer();
   RecordRenderer(const RecordRenderer&) = delete;
   RecordRenderer& operator=(const RecordRenderer&) = delete;

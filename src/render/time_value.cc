@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <string>
 
+#include "joblog/log_line.h"
 #include "platform/generalized_time.h"
 
 namespace {
@@ -11,66 +13,28 @@ namespace {
 // strftime's limit in the display: 255 bytes with the terminator.
 constexpr size_t kMaxFormatted = 254;
 
-// localtime_r, remembering the local hour of the last call: within an hour
-// whose UTC offset does not change, only the minutes and seconds differ, and
-// the C library is asked again only when a time falls outside it.
-class LocalTimeCache {
- public:
-  bool convert(std::time_t seconds, std::tm& out) {
-    if (state_ != kNone && seconds >= hour_start_ && seconds - hour_start_ < 3600) {
-      // A second time in the same hour: now it pays to check the hour once.
-      if (state_ == kUnchecked) state_ = hour_is_regular() ? kRegular : kNone;
-      if (state_ == kRegular) {
-        const std::time_t into = seconds - hour_start_;
-        out = hour_;
-        out.tm_min = static_cast<int>(into / 60);
-        out.tm_sec = static_cast<int>(into % 60);
-        return true;
-      }
-    }
-    if (localtime_r(&seconds, &out) == nullptr) return false;
-    state_ = out.tm_sec > 59 ? kNone : kUnchecked;  // no regular hour around a leap second
-    hour_start_ = seconds - out.tm_min * 60 - out.tm_sec;
-    hour_ = out;
-    hour_.tm_min = 0;
-    hour_.tm_sec = 0;
-    return true;
-  }
-
- private:
-  enum State { kNone, kUnchecked, kRegular };
-
-  // The whole hour shares one offset and runs from :00:00 to :59:59.
-  bool hour_is_regular() const {
-    std::tm first, last;
-    const std::time_t end = hour_start_ + 3599;
-    if (localtime_r(&hour_start_, &first) == nullptr || localtime_r(&end, &last) == nullptr) {
-      return false;
-    }
-    return first.tm_gmtoff == hour_.tm_gmtoff && last.tm_gmtoff == hour_.tm_gmtoff &&
-           first.tm_isdst == hour_.tm_isdst && last.tm_isdst == hour_.tm_isdst &&
-           first.tm_hour == hour_.tm_hour && last.tm_hour == hour_.tm_hour && first.tm_min == 0 &&
-           first.tm_sec == 0 && last.tm_min == 59 && last.tm_sec == 59;
-  }
-
-  State state_ = kNone;
-  std::time_t hour_start_ = 0;
-  std::tm hour_{};
-};
-
-LocalTimeCache local_time_cache;
-
-void two_digits(int value, char*& p) {
-  *p++ = static_cast<char>('0' + value / 10);
-  *p++ = static_cast<char>('0' + value % 10);
+void two_digits(int value, char* p) {
+  p[0] = static_cast<char>('0' + value / 10);
+  p[1] = static_cast<char>('0' + value % 10);
 }
 
-// Formats the conversions a display template usually holds the way strftime
-// does in the C locale. False for anything else, which goes to strftime.
-bool format_common(const char* format, const std::tm& t, std::string& out) {
-  static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+// A time formatted the way strftime does in the C locale, for the conversions
+// a display template usually holds; the places of its minutes and seconds
+// are noted. False for anything else, which goes to strftime.
+struct Formatted {
   char text[kMaxFormatted + 16];
+  size_t size = 0;
+  uint8_t minute_at[4];  // where %M and %S wrote their digits, the first four of each
+  uint8_t second_at[4];
+  size_t minutes = 0;
+  size_t seconds = 0;
+};
+
+bool format_common(const char* format, const std::tm& t, Formatted& out) {
+  static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  char* const text = out.text;
   char* p = text;
+  out.minutes = out.seconds = 0;
   for (const char* f = format; *f != '\0'; ++f) {
     if (p - text > static_cast<std::ptrdiff_t>(kMaxFormatted)) return false;
     if (*f != '%') {
@@ -86,23 +50,33 @@ bool format_common(const char* format, const std::tm& t, std::string& out) {
         break;
       case 'd':
         two_digits(t.tm_mday, p);
+        p += 2;
         break;
       case 'H':
         two_digits(t.tm_hour, p);
+        p += 2;
         break;
       case 'M':
+        if (out.minutes == 4) return false;
+        out.minute_at[out.minutes++] = static_cast<uint8_t>(p - text);
         two_digits(t.tm_min, p);
+        p += 2;
         break;
       case 'S':
+        if (out.seconds == 4) return false;
+        out.second_at[out.seconds++] = static_cast<uint8_t>(p - text);
         two_digits(t.tm_sec, p);
+        p += 2;
         break;
       case 'm':
         two_digits(t.tm_mon + 1, p);
+        p += 2;
         break;
       case 'Y':
         if (t.tm_year < 1000 - 1900 || t.tm_year > 9999 - 1900) return false;
         two_digits((t.tm_year + 1900) / 100, p);
-        two_digits((t.tm_year + 1900) % 100, p);
+        two_digits((t.tm_year + 1900) % 100, p + 2);
+        p += 4;
         break;
       case '%':
         *p++ = '%';
@@ -111,20 +85,122 @@ bool format_common(const char* format, const std::tm& t, std::string& out) {
         return false;
     }
   }
-  const size_t length = static_cast<size_t>(p - text);
-  if (length > kMaxFormatted) return false;
-  out.assign(text, length);
-  return true;
+  out.size = static_cast<size_t>(p - text);
+  return out.size <= kMaxFormatted;
 }
+
+// The local hours of the last few times shown, each with the text of the last
+// format used in it. Within an hour whose UTC offset does not change, only
+// the minutes and seconds differ: the C library is asked again only when a
+// time falls outside them, and a format is applied again only for another
+// hour or another format. (Two times of a record often lie in two hours.)
+class LocalHours {
+ public:
+  // The text of `seconds` in local time through `format` (in `scratch` when
+  // strftime makes it); false when localtime_r cannot break it down.
+  bool format(std::time_t seconds, const char* format, std::string_view& text, char* scratch) {
+    Hour* hour = find(seconds);
+    if (hour != nullptr && hour->state == kUnchecked) {
+      // A second time in the same hour: now it pays to check the hour once.
+      hour->state = is_regular(*hour) ? kRegular : kNone;
+    }
+    std::tm local;
+    if (hour != nullptr && hour->state == kRegular) {
+      Formatted& f = hour->text;
+      // The format is compared by its text, not its address: a template's
+      // items each hold a copy of a format they share, and another template
+      // may later hold a different format at the same address.
+      if (hour->has_format && hour->format == format) {
+        // The hour's text, with this time's minutes and seconds.
+        const int into = static_cast<int>(seconds - hour->start);
+        for (size_t i = 0; i < f.minutes; ++i) two_digits(into / 60, f.text + f.minute_at[i]);
+        for (size_t i = 0; i < f.seconds; ++i) two_digits(into % 60, f.text + f.second_at[i]);
+        text = std::string_view(f.text, f.size);
+        return true;
+      }
+      local = hour->broken_down;
+      local.tm_min = static_cast<int>((seconds - hour->start) / 60);
+      local.tm_sec = static_cast<int>((seconds - hour->start) % 60);
+    } else {
+      if (localtime_r(&seconds, &local) == nullptr) return false;
+      if (hour == nullptr) hour = &load(seconds, local);
+    }
+    hour->has_format = false;
+    if (!format_common(format, local, hour->text)) {
+      text = std::string_view(scratch, std::strftime(scratch, kMaxFormatted + 1, format, &local));
+      return true;
+    }
+    if (hour->state == kRegular) {
+      hour->format = format;
+      hour->has_format = true;
+    }
+    text = std::string_view(hour->text.text, hour->text.size);
+    return true;
+  }
+
+ private:
+  enum State { kNone, kUnchecked, kRegular };
+  struct Hour {
+    State state = kNone;
+    std::time_t start = 0;
+    std::tm broken_down{};  // its first second
+    bool has_format =
+        false;  // whether `text` is the hour in `format` (only when the hour is regular)
+    std::string format;
+    Formatted text;
+  };
+
+  Hour* find(std::time_t seconds) {
+    for (Hour& hour : hours_) {
+      if (hour.state != kNone && seconds >= hour.start && seconds - hour.start < 3600) return &hour;
+    }
+    return nullptr;
+  }
+
+  // Notes the hour of `seconds` (broken down as `local`) in place of the one
+  // noted longest ago.
+  Hour& load(std::time_t seconds, const std::tm& local) {
+    Hour& hour = hours_[next_];
+    next_ = (next_ + 1) % kHours;
+    hour.state = local.tm_sec > 59 ? kNone : kUnchecked;  // no regular hour around a leap second
+    hour.start = seconds - local.tm_min * 60 - local.tm_sec;
+    hour.broken_down = local;
+    hour.broken_down.tm_min = 0;
+    hour.broken_down.tm_sec = 0;
+    return hour;
+  }
+
+  // The whole hour shares one offset and runs from :00:00 to :59:59.
+  static bool is_regular(const Hour& hour) {
+    std::tm first, last;
+    const std::time_t end = hour.start + 3599;
+    if (localtime_r(&hour.start, &first) == nullptr || localtime_r(&end, &last) == nullptr) {
+      return false;
+    }
+    const std::tm& h = hour.broken_down;
+    return first.tm_gmtoff == h.tm_gmtoff && last.tm_gmtoff == h.tm_gmtoff &&
+           first.tm_isdst == h.tm_isdst && last.tm_isdst == h.tm_isdst &&
+           first.tm_hour == h.tm_hour && last.tm_hour == h.tm_hour && first.tm_min == 0 &&
+           first.tm_sec == 0 && last.tm_min == 59 && last.tm_sec == 59;
+  }
+
+  static constexpr size_t kHours = 4;
+  Hour hours_[kHours];
+  size_t next_ = 0;
+};
+
+thread_local LocalHours local_hours;  // each thread of the display has its own
 
 }  // namespace
 
-void format_time_value(const char* value, const char* format, std::string& out) {
-  out.clear();
-  const std::time_t seconds = oa_epoch_from_generalized(value);
-  std::tm local;
-  if (!local_time_cache.convert(seconds, local)) return;
-  if (format_common(format, local, out)) return;
-  char text[kMaxFormatted + 1];
-  out.assign(text, std::strftime(text, sizeof text, format, &local));
+std::string_view format_time_value(std::string_view value, const char* format) {
+  // The time conversion reads a C string; a value holds no NUL byte.
+  thread_local char text[kValueMax + 1];
+  thread_local char shown[kMaxFormatted + 1];
+  const size_t size = value.size() < kValueMax ? value.size() : kValueMax;
+  std::memcpy(text, value.data(), size);
+  text[size] = '\0';
+  std::string_view result;
+  if (!local_hours.format(oa_epoch_from_generalized(text), format, result, shown)) return {};
+  return result;
 }

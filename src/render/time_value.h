@@ -1,9 +1,9 @@
 #pragma once
 
-#include <string>
+#include <string_view>
 
 // The display of a time value: the text's seconds since the epoch (0 when it
 // cannot be read), broken down in local time and formatted with `format`
 // (strftime). A result that does not fit the display's 254 characters is
-// shown as an empty value.
-void format_time_value(const char* value, const char* format, std::string& out);
+// shown as an empty value. The text is valid until the next call.
+std::string_view format_time_value(std::string_view value, const char* format);
