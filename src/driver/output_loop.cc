@@ -143,7 +143,7 @@ class ParallelDisplay {
   }
 
   // False when no second thread could be started.
-  bool run() {
+  bool show_all() {
     // Made here: whether standard output is a terminal is settled before the
     // second thread starts.
     StretchMaker maker(settings_, tpl_, output_channel());
@@ -266,7 +266,7 @@ void show_records(const RecordIndex& index, const RunSettings& settings,
   if (stretch_groups == 0) stretch_groups = has_second_processor() ? 512 : kNoStretches;
   if (index.size() > 4 * stretch_groups) {
     ParallelDisplay display(settings, tpl, direct, at);
-    if (display.run()) return direct.finish(display.jobs_shown());
+    if (display.show_all()) return direct.finish(display.jobs_shown());
   }
   direct.groups(at, index.size());
   direct.finish(at.jobs_shown);
