@@ -91,7 +91,7 @@ void compare_threads(const char* log, const DisplayTemplate& tpl) {
   std::string made[2];
   for (int way = 0; way < 2; ++way) {
     set_scan_halves_min(way == 0 ? INT64_MAX : 64);
-    set_display_stretch(way == 0 ? size_t{1} << 40 : 2);
+    set_display_stretch(way == 0 ? SIZE_MAX / 8 : 2);
     char* bytes = nullptr;
     size_t size = 0;
     std::FILE* memory = open_memstream(&bytes, &size);

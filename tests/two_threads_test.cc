@@ -33,7 +33,7 @@ std::string generated_log(const LogShape& shape) {
 std::string display(const std::vector<LogSource>& logs, const RunSettings& settings,
                     const DisplayTemplate& tpl, bool two_threads) {
   set_scan_halves_min(two_threads ? 4096 : INT64_MAX);
-  set_display_stretch(two_threads ? 3 : size_t{1} << 40);
+  set_display_stretch(two_threads ? 3 : SIZE_MAX / 8);
   std::FILE* out = std::tmpfile();
   output_channel().set_stream(out);
   const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);

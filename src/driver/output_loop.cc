@@ -1,6 +1,7 @@
 #include "driver/output_loop.h"
 
 #include <condition_variable>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,7 +28,7 @@ struct Position {
 // thread and on a second one, and written out in order. 0 until the first
 // display or a test sets it.
 size_t stretch_groups = 0;
-constexpr size_t kNoStretches = size_t{1} << 40;  // more groups than any index holds
+constexpr size_t kNoStretches = SIZE_MAX / 8;  // more groups than any index holds
 // What the second thread gathers of a stretch before it hands the rest back:
 // memory stays bounded whatever the template makes of a record.
 constexpr size_t kGatheredMax = size_t{1} << 20;

@@ -74,12 +74,12 @@ void classify_plain(const char* bytes, size_t size, const RecordClasses& out) {
   }
 }
 
+#if JOBVIEW_X86_VECTORS
+
 RecordClasses shifted(const RecordClasses& out, size_t words) {
   return {out.newlines + words, out.blanks + words, out.fillers + words, out.quotes + words,
           out.returns + words};
 }
-
-#if JOBVIEW_X86_VECTORS
 
 size_t header_starts_sse2(const char* bytes, size_t p, size_t to, HeaderSearch& out) {
   const __m128i newline = _mm_set1_epi8('\n');
