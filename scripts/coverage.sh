@@ -7,7 +7,7 @@ build=${1:-$root/build-coverage}
 command -v gcovr >/dev/null || { echo "coverage: gcovr is missing (apt-get install gcovr)" >&2; exit 1; }
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug \
-  -DCMAKE_CXX_FLAGS="--coverage" -DCMAKE_EXE_LINKER_FLAGS="--coverage" >/dev/null
+  -DCMAKE_CXX_FLAGS="--coverage -fprofile-update=atomic" -DCMAKE_EXE_LINKER_FLAGS="--coverage" >/dev/null
 # Counts from an earlier build would not match the new objects.
 find "$build" -name '*.gcda' -delete 2>/dev/null || true
 cmake --build "$build" -j 2 >/dev/null
