@@ -83,15 +83,20 @@ void show(const std::vector<LogSource>& logs, const RunSettings& settings,
   if (scan.ok) show_records(scan.index, settings, tpl);
 }
 
-// The built-in display of the log, made on one thread and then shared with a
-// second one (the scan in halves from 64 bytes on, the display in stretches of
-// two groups): the bytes must be the same.
+// Work shared with a second thread from a few bytes and records on (the scan
+// in halves from 64 bytes, the display in stretches of two groups), or never.
+void share_work(bool shared) {
+  set_scan_halves_min(shared ? 64 : INT64_MAX);
+  set_display_stretch(shared ? 2 : SIZE_MAX / 8);
+}
+
+// The built-in display of the log, made on one thread and then on two: the
+// bytes must be the same.
 void compare_threads(const char* log, const DisplayTemplate& tpl) {
   output_channel().flush();  // what the last input's runs left goes where they went
   std::string made[2];
   for (int way = 0; way < 2; ++way) {
-    set_scan_halves_min(way == 0 ? INT64_MAX : 64);
-    set_display_stretch(way == 0 ? SIZE_MAX / 8 : 2);
+    share_work(way == 1);
     char* bytes = nullptr;
     size_t size = 0;
     std::FILE* memory = open_memstream(&bytes, &size);
@@ -137,9 +142,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::track_program_streams();
 
   // Each input goes through one of the vector levels (those the processor
-  // has), on one thread and on two; the runs after these share their work.
+  // has), on one thread and on two; the next runs stay on one (a thread
+  // started for each would cost most of the fuzzing time), the cut log is
+  // read by two again.
   use_vector_level(static_cast<VectorLevel>(size % 3));
   compare_threads(log, builtin);
+  share_work(false);
 
   RunSettings plain;
 
@@ -162,6 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The second log takes the shared read window, so the display reads the
   // cut log afresh.
   static const std::string other = fuzz::write_input("other.log", kOtherLog, sizeof kOtherLog - 1);
+  share_work(true);
   const ScanResult scan = scan_job_logs({log, other.c_str()}, 0, -1);
   if (truncate(log, static_cast<off_t>(size / 2)) != 0) std::abort();
   if (scan.ok) {
