@@ -8,9 +8,11 @@
 #include <string_view>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "diag/diagnostics.h"
 #include "joblog/log_lines.h"
+#include "joblog/record_code.h"
 #include "platform/file_lookup.h"
 #include "platform/processors.h"
 #include "platform/read_at.h"
@@ -58,30 +60,24 @@ bool is_regular_file(std::FILE* stream) {
 // scan or a test sets it.
 int64_t halves_min = 0;
 
-// The header lines of the second half, kept as the record index keeps them:
-// the distance from the one before, shifted left by one, and 1 for a job, in
-// seven-bit bytes, until the first thread comes to them.
+// The header lines of the second half, in the record index's code
+// (joblog/record_code.h), until the first thread comes to them.
 class SecondHalf {
  public:
   explicit SecondHalf(int64_t start) : last_(start) {}
 
   void add(int64_t offset, bool is_job) {
-    uint64_t code = static_cast<uint64_t>(offset - last_) << 1 | (is_job ? 1u : 0u);
+    put_record_code(record_code(offset - last_, is_job),
+                    [this](uint8_t byte) { codes_.push_back(byte); });
     last_ = offset;
-    for (; code >= 0x80; code >>= 7) codes_ += static_cast<char>(code | 0x80);
-    codes_ += static_cast<char>(code);
   }
 
   template <typename Take>
   void replay(int64_t start, Take&& take) const {
+    const uint8_t* const bytes = codes_.data();
     int64_t offset = start;
-    for (size_t i = 0; i < codes_.size();) {
-      uint64_t code = 0;
-      for (int shift = 0;; shift += 7) {
-        const uint8_t byte = static_cast<uint8_t>(codes_[i++]);
-        code |= static_cast<uint64_t>(byte & 0x7f) << shift;
-        if (byte < 0x80) break;
-      }
+    for (size_t at = 0; at < codes_.size();) {
+      const uint64_t code = next_record_code(bytes, at);
       offset += static_cast<int64_t>(code >> 1);
       take(offset, (code & 1) != 0);
     }
@@ -89,7 +85,7 @@ class SecondHalf {
 
  private:
   int64_t last_;
-  std::string codes_;
+  std::vector<uint8_t> codes_;
 };
 
 // Hands take(offset, is_job) every record header line from `offset` on, in
@@ -97,8 +93,7 @@ class SecondHalf {
 template <typename Take>
 int64_t scan_headers(LogFile& log, int64_t offset, Take&& take) {
   auto visit = [&take](const LogLine& line) { take(line.offset, is_job_header(line)); };
-  struct stat info;
-  const int64_t size = fstat(log.fd(), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+  const int64_t size = log.size();
   if (halves_min == 0) halves_min = has_second_processor() ? int64_t{4} << 20 : INT64_MAX;
   if (size - offset >= halves_min) {
     // The line that goes on at the middle ends where the second half begins.

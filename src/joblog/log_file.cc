@@ -122,6 +122,8 @@ int64_t file_size(int fd) {
 }
 }  // namespace
 
+int64_t LogFile::size() const { return file_size(fd_); }
+
 void LogFile::note_scanned() {
   scanned_size_ = file_size(fd_);
   check_ = Check::kNotYet;

@@ -39,6 +39,8 @@ class LogFile {
   LogLine walk_long_line(int64_t offset);
 
   int fd() const { return fd_; }
+  // The file's size now; -1 when it cannot be told.
+  int64_t size() const;
 
   // Remembers the file's size when the scan is done with it: positions found
   // by the scan hold for the display only while the file keeps that size.

@@ -1,14 +1,10 @@
 #include "joblog/record_index.h"
 
-// Each record is coded as the distance from the record before it (from 0 for
-// the first), shifted left by one, with 1 in the low bit for a job: seven bits
-// a byte, low bits first, the high bit set on every byte but a code's last.
-// A code is never split across blocks, so the codes can be read backwards:
-// a code ends at a byte whose high bit is clear.
+#include "joblog/record_code.h"
 
-namespace {
-constexpr size_t kLongestCode = 10;  // 64 bits, seven at a time
-}  // namespace
+// Each record is kept in the code of joblog/record_code.h, its distance taken
+// from the record before it (from 0 for the first). A code is never split
+// across blocks, so the display reads them backwards, newest first.
 
 void RecordIndex::begin_log(std::unique_ptr<LogFile> log, long log_number) {
   logs_.push_back(Log{std::move(log), log_number, {}});
@@ -16,16 +12,15 @@ void RecordIndex::begin_log(std::unique_ptr<LogFile> log, long log_number) {
 
 void RecordIndex::add(int64_t record_offset, bool is_job) {
   Log& log = logs_.back();
-  uint64_t code = static_cast<uint64_t>(record_offset - log.last_offset) << 1 | (is_job ? 1u : 0u);
+  const uint64_t code = record_code(record_offset - log.last_offset, is_job);
   log.last_offset = record_offset;
-  if (log.blocks.empty() || kBlockSize - log.blocks.back().size < kLongestCode) {
+  if (log.blocks.empty() || kBlockSize - log.blocks.back().size < kLongestRecordCode) {
     // Not cleared: only the bytes written are ever read, and pages never
     // written are never touched.
     log.blocks.push_back(Block{std::unique_ptr<uint8_t[]>(new uint8_t[kBlockSize]), 0});
   }
   Block& block = log.blocks.back();
-  for (; code >= 0x80; code >>= 7) block.bytes[block.size++] = static_cast<uint8_t>(code | 0x80);
-  block.bytes[block.size++] = static_cast<uint8_t>(code);
+  put_record_code(code, [&block](uint8_t byte) { block.bytes[block.size++] = byte; });
   ++log.count;
   ++size_;
 }
