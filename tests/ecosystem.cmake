@@ -20,9 +20,10 @@ set_tests_properties(ecosystem.manpage ecosystem.install ecosystem.package
 set_tests_properties(ecosystem.package PROPERTIES RESOURCE_LOCK jobview_install)
 set_tests_properties(ecosystem.install PROPERTIES RESOURCE_LOCK jobview_install)
 
-# The devices have little flash: the stripped native binary stays under 100 KB.
+# The devices have little flash: the stripped native binary stays within 128 KiB,
+# room for selection, collection and following a log beside the display.
 # Sanitized and unoptimised builds are far larger by design and are not measured.
 if(NOT JOBVIEW_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
   add_test(NAME ecosystem.size
-           COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/size.sh --max 102400 $<TARGET_FILE:jobview>)
+           COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/size.sh --max 131072 $<TARGET_FILE:jobview>)
 endif()
