@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Puts the faults of faults.txt, one at a time, into a scratch copy of the
-# project, rebuilds it and runs the tests (the ecosystem tests excepted, which
-# no fault in src/ can change): a fault is caught when some test fails.
+# Puts the faults of faults*.txt (a file for each area of the code), one at
+# a time, into a scratch copy of the project, rebuilds it and runs the tests
+# (the ecosystem tests excepted, which no fault in src/ can change): a fault
+# is caught when some test fails.
 #   scripts/fault_injection/run.sh [--only ID[,ID...]]... [WORK_DIR]
 # WORK_DIR (default /tmp/fi-work) keeps the copy and its build between runs.
 # JOBS (default 2) and TEST_TIMEOUT (seconds a test may take, default 60).
@@ -22,10 +23,10 @@ while IFS= read -r line; do
     'from: '*) froms+=("${line#from: }") ;;
     'to: '*) tos+=("${line#to: }") ;;
   esac
-done <"$here/faults.txt"
+done < <(cat "$here"/faults*.txt)
 n=${#ids[@]}
 [[ ${#whats[@]} == "$n" && ${#files[@]} == "$n" && ${#froms[@]} == "$n" && ${#tos[@]} == "$n" ]] ||
-  { echo "faults.txt: every fault needs id, what, file, from and to" >&2; exit 2; }
+  { echo "faults*.txt: every fault needs id, what, file, from and to" >&2; exit 2; }
 
 # Files are copied when their content differs, stamped with the time of the
 # copy: one left faulty by an interrupted run is copied again and rebuilt.
