@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <string>
 #include <tuple>
@@ -75,6 +76,10 @@ void expect_same_lines(const std::string& content) {
     const LineText text = line.text();
     EXPECT_TRUE(text.substr(0, text.size(), scratch) == text_of(content, lines.back()))
         << "the text of the line at " << line.offset;
+    std::string to_nul;
+    for_each_piece_to_nul(line, [&to_nul](std::string_view piece) { to_nul += piece; });
+    const std::string bytes = content.substr(static_cast<size_t>(line.offset), line.size);
+    EXPECT_TRUE(to_nul == bytes.substr(0, bytes.find('\0'))) << "the line at " << line.offset;
     return true;
   });
   EXPECT_TRUE(lines == expected) << lines.size() << " lines, " << expected.size() << " expected";
@@ -133,30 +138,36 @@ TEST(LogFileLines, RandomLinesAcrossSeveralWindows) {
   expect_same_lines(content);
 }
 
-// A text read by position finds what the same text in memory finds, across
-// the pieces in which it is read.
-TEST(LineText, ByPositionAsInPlace) {
-  std::string text;
-  for (int i = 0; text.size() < 20000; ++i) {
-    text += std::string(static_cast<size_t>(i % 4096 + 1), i % 3 == 0 ? ' ' : 'v');
-    text += i % 5 == 0 ? "\"=" : ":.";
-  }
+// A text read by position is read in 4,096-byte pieces. A mark at each edge of
+// a piece, searched for from around it, forward and backward, is found where
+// it lies, by position as in place; parts taken across a piece are its bytes.
+TEST(LineText, MarksAtThePieceEdgesFoundByPositionAsInPlace) {
+  constexpr int64_t kPiece = 4096, kSize = 3 * kPiece + 5;
   TempDir dir;
-  const int fd = open(dir.write("text", "x" + text).c_str(), O_RDONLY);
-  const LineText in_place(text);
-  const LineText by_position(fd, 1, static_cast<int64_t>(text.size()));
   std::string scratch;
-  for (int64_t at = 0; at <= static_cast<int64_t>(text.size()) + 1; at += 97) {
-    SCOPED_TRACE(at);
-    EXPECT_EQ(by_position.find('"', at), in_place.find('"', at));
-    EXPECT_EQ(by_position.find_first_of(":=", at), in_place.find_first_of(":=", at));
-    EXPECT_EQ(by_position.find_first_not_of(" v", at), in_place.find_first_not_of(" v", at));
-    EXPECT_EQ(by_position.find_last_of(".\"", at), in_place.find_last_of(".\"", at));
-    EXPECT_EQ(by_position.find_last_not_of(" v", at), in_place.find_last_not_of(" v", at));
-    EXPECT_EQ(by_position.substr(at, 5000, scratch), in_place.substr(at, 5000, scratch));
+  for (const int64_t mark : {int64_t{0}, int64_t{1}, kPiece - 1, kPiece, kPiece + 1,
+                             kSize - kPiece - 1, kSize - kPiece, kSize - 1}) {
+    std::string plain(kSize, 'v');
+    plain[mark] = '"';
+    const int fd = open(dir.write("text", "x" + plain).c_str(), O_RDONLY);
+    for (const LineText& text : {LineText(plain), LineText(fd, 1, kSize)}) {
+      for (const int64_t at : {int64_t{0}, mark - 1, mark, mark + 1, kSize}) {
+        SCOPED_TRACE(std::to_string(mark) + " from " + std::to_string(at));
+        const int64_t after = mark >= at ? mark : LineText::npos;
+        const int64_t before = mark < at ? mark : LineText::npos;
+        EXPECT_EQ(text.find('"', at), after);
+        EXPECT_EQ(text.find_first_of(":\"", at), after);
+        EXPECT_EQ(text.find_first_not_of("v", at), after);
+        EXPECT_EQ(text.find_last_of("\".", at), before);
+        EXPECT_EQ(text.find_last_not_of("v", at), before);
+        const size_t from = static_cast<size_t>(std::max<int64_t>(at, 0));
+        EXPECT_EQ(text.substr(at, kPiece + 2, scratch), plain.substr(from, kPiece + 2));
+        EXPECT_EQ(text.substr(at, kSize, scratch), plain.substr(from));
+      }
+      EXPECT_EQ(text.rfind('"'), mark);
+    }
+    close(fd);
   }
-  EXPECT_EQ(by_position.rfind('"'), in_place.rfind('"'));
-  close(fd);
 }
 
 }  // namespace
