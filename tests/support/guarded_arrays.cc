@@ -19,8 +19,12 @@ constexpr unsigned char kGuardByte = 0xa5;
 }  // namespace
 
 void* operator new[](size_t size) {
-  auto* block = static_cast<unsigned char*>(std::malloc(kHead + size + kGuard));
-  if (block == nullptr) throw std::bad_alloc();
+  unsigned char* block;
+  while ((block = static_cast<unsigned char*>(std::malloc(kHead + size + kGuard))) == nullptr) {
+    const std::new_handler handler = std::get_new_handler();
+    if (handler == nullptr) throw std::bad_alloc();
+    handler();  // as the library's own operator new does
+  }
   std::memcpy(block, &size, sizeof size);
   std::memset(block + kHead + size, kGuardByte, kGuard);
   return block + kHead;
