@@ -68,15 +68,20 @@ TEST(LogChangedAfterScan, LogDeletedOrCutShorter) {
   }
 }
 
-// Six jobs in the first log, one in the second, shown newest first on one
-// thread and on two; the first log is then cut, grown, or rewritten in place.
+// Ten jobs in the first log, one in the second, shown newest first on one
+// thread and on two (in stretches of two jobs); the first log is then cut,
+// grown, or rewritten in place. What was shown before the record that is no
+// longer there stays.
 TEST(LogChangedAfterScan, RawDisplayStopsAtTheFirstRecordNoLongerThere) {
+  auto jobs = [](int newest, int oldest) {
+    std::string text;
+    for (int i = newest; i >= oldest; --i) {
+      text += "q:" + std::to_string(i) + "\n  user-name u" + std::to_string(i) + "\n";
+    }
+    return text;
+  };
   std::string first = " Job Log created A\n  1\n";
-  for (int i = 1; i <= 6; ++i)
-    first += "q:" + std::to_string(i) + "\n  user-name u" + std::to_string(i) + "\n";
-  const std::string shown = "q:6\n  user-name u6\nq:5\n  user-name u5\nq:4\n  user-name u4\n";
-  const std::string all =
-      shown + "q:3\n  user-name u3\nq:2\n  user-name u2\nq:1\n  user-name u1\nr:7\n";
+  for (int i = 1; i <= 10; ++i) first += jobs(i, i);
   auto replaced = [&first](const std::string& from, const std::string& to) {
     std::string changed = first;
     return changed.replace(changed.find(from), from.size(), to);
@@ -86,14 +91,13 @@ TEST(LogChangedAfterScan, RawDisplayStopsAtTheFirstRecordNoLongerThere) {
     std::string content;  // the first log after the scan
     std::string expected;
   } kRows[] = {
-      {"unchanged", first, all},
+      {"unchanged", first, jobs(10, 1) + "r:11\n"},
       {"cut", first.substr(0, first.size() - 5), ""},
-      {"grown", first + "q:8\n", ""},
-      {"a header of the other kind", replaced("q:3", "q.3"), shown},
-      {"moved by a byte", replaced("u2\nq:3\n  ", "2\nq:3\n   "), shown},
-      {"filled with NUL bytes", replaced("q:3\n  user-name u3\n", std::string(19, '\0')),
-       shown.substr(0, 38)},
-      {"a record header no more", replaced("q:1", "  1"), all.substr(0, all.size() - 23)},
+      {"grown", first + "q:12\n", ""},
+      {"a header of the other kind", replaced("q:3", "q.3"), jobs(10, 4)},
+      {"moved by a byte", replaced("u2\nq:3\n  ", "2\nq:3\n   "), jobs(10, 4)},
+      {"filled with NUL bytes", replaced(jobs(5, 5), std::string(19, '\0')), jobs(10, 7)},
+      {"a record header no more", replaced("q:1", " :1"), jobs(10, 2)},
   };
   TempDir dir;
   RunSettings raw;
@@ -101,9 +105,9 @@ TEST(LogChangedAfterScan, RawDisplayStopsAtTheFirstRecordNoLongerThere) {
   for (const auto& row : kRows) {
     for (const bool two_threads : {false, true}) {
       SCOPED_TRACE(std::string(row.what) + (two_threads ? ", two threads" : ""));
-      set_display_stretch(two_threads ? 1 : SIZE_MAX / 8);
+      set_display_stretch(two_threads ? 2 : SIZE_MAX / 8);
       const std::string first_log = dir.write("a.log", first);
-      const std::string second_log = dir.write("b.log", " Job Log created B\n  2\nr:7\n");
+      const std::string second_log = dir.write("b.log", " Job Log created B\n  2\nr:11\n");
       const ScanResult scan = scan_job_logs({first_log.c_str(), second_log.c_str()}, 0, -1);
       ASSERT_TRUE(scan.ok);
       dir.write("a.log", row.content);  // in place: the scan's open file sees it

@@ -4,14 +4,13 @@
 
 #include "diag/output_channel.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <termios.h>
-#include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
+
+#include "support/pseudo_terminal.h"
 
 namespace {
 
@@ -20,23 +19,11 @@ using Pieces = std::vector<std::string>;
 // What reaches a pseudo-terminal (or, with `terminal` false, a file) of log
 // text handed over in `pieces`, then of `template_text`.
 std::string written(const Pieces& pieces, bool terminal, const std::string& template_text = "") {
-  int master = -1;
-  std::FILE* stream = nullptr;
-  if (terminal) {
-    master = posix_openpt(O_RDWR | O_NOCTTY);
-    EXPECT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-    const int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
-    termios mode;
-    tcgetattr(slave, &mode);
-    cfmakeraw(&mode);  // no newline translation
-    tcsetattr(slave, TCSANOW, &mode);
-    stream = fdopen(slave, "w");
-  } else {
-    stream = std::tmpfile();
-  }
+  PseudoTerminal pty;
+  std::FILE* const file = terminal ? nullptr : std::tmpfile();
   {
     OutputChannel out;
-    out.set_stream(stream);
+    out.set_stream(terminal ? pty.stream() : file);
     // A part of the display made on the second thread is judged alike.
     std::string gathered;
     OutputChannel part;
@@ -47,17 +34,11 @@ std::string written(const Pieces& pieces, bool terminal, const std::string& temp
     out.append(template_text);
     out.flush();
   }
-  std::string made;
-  char block[4096];
-  if (terminal) {
-    std::fclose(stream);
-    for (ssize_t n; (n = read(master, block, sizeof block)) > 0;) made.append(block, n);
-    close(master);
-  } else {
-    std::rewind(stream);
-    for (size_t n; (n = std::fread(block, 1, sizeof block, stream)) > 0;) made.append(block, n);
-    std::fclose(stream);
-  }
+  if (terminal) return pty.close_and_read();
+  std::string made(static_cast<size_t>(std::ftell(file)), '\0');
+  std::rewind(file);
+  made.resize(std::fread(made.data(), 1, made.size(), file));
+  std::fclose(file);
   return made;
 }
 
