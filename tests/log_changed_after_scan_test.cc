@@ -2,6 +2,8 @@
 // the accounting lock exists to prevent) must still be displayed without a
 // crash or a hang: a record whose bytes are gone reads like the end of the
 // file, and a log deleted after the scan stays readable through its open file.
+// Raw mode, which copies bytes as stored, stops at the first record that is
+// no longer where the scan found it, and says so.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -15,6 +17,7 @@
 #include "joblog/job_log_scan.h"
 #include "joblog/log_file.h"
 #include "joblog/log_lines.h"
+#include "support/captured_errors.h"
 #include "support/temp_dir.h"
 #include "template/template_parser.h"
 
@@ -36,14 +39,12 @@ TEST(LogChangedAfterScan, LogDeletedOrCutShorter) {
   constexpr long kDeleted = -1;
   const struct {
     long cut;
-    bool raw;
     const char* expected;
   } kRows[] = {
-      {kDeleted, false, "  2|bob  |\n  1|ann  |\n  3|cy   |\n"},
-      {kFirstRecordEnd, false, "   |?????|\n  1|ann  |\n  3|cy   |\n"},
-      {kFirstRecordEnd - 3, false, "   |?????|\n  1|?????|\n  3|cy   |\n"},
-      {0, false, "   |?????|\n   |?????|\n  3|cy   |\n"},
-      {kFirstRecordEnd, true, "q:1\n  user-name ann\n1\nq:3\n  user-name cy\n2\n"},
+      {kDeleted, "  2|bob  |\n  1|ann  |\n  3|cy   |\n"},
+      {kFirstRecordEnd, "   |?????|\n  1|ann  |\n  3|cy   |\n"},
+      {kFirstRecordEnd - 3, "   |?????|\n  1|?????|\n  3|cy   |\n"},
+      {0, "   |?????|\n   |?????|\n  3|cy   |\n"},
   };
   TempDir templates;
   DisplayTemplate tpl;
@@ -52,7 +53,7 @@ TEST(LogChangedAfterScan, LogDeletedOrCutShorter) {
           .c_str(),
       tpl));
   for (const auto& row : kRows) {
-    SCOPED_TRACE(std::to_string(row.cut) + (row.raw ? " raw" : ""));
+    SCOPED_TRACE(row.cut);
     TempDir dir;
     const std::string first = dir.write("a.log", kFirstLog);
     const std::string second = dir.write("b.log", kSecondLog);
@@ -60,12 +61,68 @@ TEST(LogChangedAfterScan, LogDeletedOrCutShorter) {
     ASSERT_TRUE(scan.ok);
     ASSERT_EQ(row.cut == kDeleted ? unlink(first.c_str()) : truncate(first.c_str(), row.cut), 0);
     RunSettings settings;
-    settings.raw = row.raw;
     ::testing::internal::CaptureStdout();
     show_records(scan.index, settings, tpl);
     output_channel().flush();
     EXPECT_EQ(::testing::internal::GetCapturedStdout(), row.expected);
   }
+}
+
+// Ten jobs in the first log, one in the second, shown newest first on one
+// thread and on two (in stretches of two jobs); the first log is then cut,
+// grown, or rewritten in place. What was shown before the record that is no
+// longer there stays.
+TEST(LogChangedAfterScan, RawDisplayStopsAtTheFirstRecordNoLongerThere) {
+  auto jobs = [](int newest, int oldest) {
+    std::string text;
+    for (int i = newest; i >= oldest; --i) {
+      text += "q:" + std::to_string(i) + "\n  user-name u" + std::to_string(i) + "\n";
+    }
+    return text;
+  };
+  std::string first = " Job Log created A\n  1\n";
+  for (int i = 1; i <= 10; ++i) first += jobs(i, i);
+  auto replaced = [&first](const std::string& from, const std::string& to) {
+    std::string changed = first;
+    return changed.replace(changed.find(from), from.size(), to);
+  };
+  const struct {
+    const char* what;
+    std::string content;  // the first log after the scan
+    std::string expected;
+  } kRows[] = {
+      {"unchanged", first, jobs(10, 1) + "r:11\n"},
+      {"cut", first.substr(0, first.size() - 5), ""},
+      {"grown", first + "q:12\n", ""},
+      {"a header of the other kind", replaced("q:3", "q.3"), jobs(10, 4)},
+      {"moved by a byte", replaced("u2\nq:3\n  ", "2\nq:3\n   "), jobs(10, 4)},
+      {"filled with NUL bytes", replaced(jobs(5, 5), std::string(19, '\0')), jobs(10, 7)},
+      {"a record header no more", replaced("q:1", " :1"), jobs(10, 2)},
+  };
+  TempDir dir;
+  RunSettings raw;
+  raw.raw = true;
+  for (const auto& row : kRows) {
+    for (const bool two_threads : {false, true}) {
+      SCOPED_TRACE(std::string(row.what) + (two_threads ? ", two threads" : ""));
+      set_display_stretch(two_threads ? 2 : SIZE_MAX / 8);
+      const std::string first_log = dir.write("a.log", first);
+      const std::string second_log = dir.write("b.log", " Job Log created B\n  2\nr:11\n");
+      const ScanResult scan = scan_job_logs({first_log.c_str(), second_log.c_str()}, 0, -1);
+      ASSERT_TRUE(scan.ok);
+      dir.write("a.log", row.content);  // in place: the scan's open file sees it
+      CapturedErrors errors;
+      ::testing::internal::CaptureStdout();
+      const bool whole = show_records(scan.index, raw, builtin_display());
+      output_channel().flush();
+      EXPECT_EQ(::testing::internal::GetCapturedStdout(), row.expected);
+      const bool changed = row.content != first;
+      EXPECT_EQ(whole, !changed);
+      EXPECT_EQ(errors.text(),
+                changed ? "The file '" + first_log + "' changed while it was shown.\n" : "");
+    }
+  }
+  set_display_stretch(SIZE_MAX / 8);
 }
 
 // The read window is loaded backwards from the end of a large log; the file

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 
+#include "diag/utf8.h"
+
 OutputChannel& output_channel() {
   static OutputChannel channel;
   return channel;
@@ -24,15 +26,31 @@ void OutputChannel::append_log_text_checked(std::string_view text) {
     terminal_ = isatty(fileno(stream())) ? Terminal::kYes : Terminal::kNo;
   }
   if (terminal_ == Terminal::kNo) return append(text);
-  auto is_control = [](char c) {
-    return (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n') || c == '\x7f';
+  auto is_c1 = [](unsigned char c) { return c >= 0x80 && c <= 0x9f; };
+  size_t shown = 0;  // the bytes before it are written
+  auto hide = [&](size_t at, size_t count) {
+    append(text.substr(shown, at - shown));
+    append_fill('?', count);
+    shown = at + count;
   };
-  size_t shown = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (!is_control(text[i])) continue;
-    append(text.substr(shown, i - shown));
-    append("?");
-    shown = i + 1;
+  for (size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7f) hide(i, 1);
+      ++i;
+      continue;
+    }
+    size_t ill_formed = 0;
+    const size_t length = utf8_character(text, i, &ill_formed);
+    if (length == 2 && c == 0xc2 && is_c1(static_cast<unsigned char>(text[i + 1]))) {
+      hide(i, 2);  // U+0080-U+009F
+    } else if (length == 0) {
+      // Of bytes that make no character, those of the C1 range are hidden.
+      for (size_t j = i; j < i + ill_formed; ++j) {
+        if (is_c1(static_cast<unsigned char>(text[j]))) hide(j, 1);
+      }
+    }
+    i += length != 0 ? length : ill_formed;
   }
   append(text.substr(shown));
 }

@@ -44,9 +44,13 @@ class OutputChannel {
     size_ += n;
   }
   // Text that comes from a job log (values, raw records). On a terminal every
-  // control character but tab and newline is written as '?': whoever submits
-  // a job chooses its name, and no escape sequence of theirs may reach the
-  // terminal of whoever reads the log. Elsewhere the bytes go out exactly.
+  // control character but tab and newline is written as '?', byte for byte:
+  // whoever submits a job chooses its name, and no escape sequence of theirs
+  // may reach the terminal of whoever reads the log. The controls are C0,
+  // DEL and C1, which some terminals obey: both bytes of the characters
+  // U+0080-U+009F, and each byte 0x80-0x9F that is part of no well-formed
+  // UTF-8 character. Each piece is judged alone, so callers split log text
+  // only between characters. Elsewhere the bytes go out exactly.
   void append_log_text(std::string_view text) {
     if (terminal_ == Terminal::kNo) return append(text);
     append_log_text_checked(text);

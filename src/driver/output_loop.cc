@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "diag/diagnostics.h"
 #include "diag/output_channel.h"
 #include "platform/processors.h"
 #include "render/record_renderer.h"
@@ -22,6 +23,9 @@ struct Position {
   RecordIndex::Cursor cursor;
   unsigned long jobs_shown = 0;
   bool header_pending = true;
+  // Set when a raw record was no longer in this log where the scan found it:
+  // the display stops there.
+  const LogFile* changed_log = nullptr;
 };
 
 // Large displays are made in stretches of this many groups, in turn on this
@@ -41,7 +45,8 @@ class DisplayMaker {
   // Whether another group follows `at`. Counts compare as unsigned: a limit of
   // -1 never stops the display.
   bool more(const Position& at) const {
-    return !at.cursor.done() && at.jobs_shown < static_cast<unsigned long>(settings_.max_jobs);
+    return !at.cursor.done() && at.jobs_shown < static_cast<unsigned long>(settings_.max_jobs) &&
+           at.changed_log == nullptr;
   }
 
   // Makes the group at `at` and moves past it; with `render` false only moves.
@@ -54,7 +59,9 @@ class DisplayMaker {
     }
     at.header_pending = false;
     if (at.cursor.entry().is_job) show(tpl_.job_items, at, render);
-    while (!at.cursor.done() && !at.cursor.entry().is_job) show(tpl_.document_items, at, render);
+    while (!at.cursor.done() && !at.cursor.entry().is_job && at.changed_log == nullptr) {
+      show(tpl_.document_items, at, render);
+    }
   }
 
   // Up to `count` groups from `at` (the first whatever the limit), stopping
@@ -73,10 +80,17 @@ class DisplayMaker {
     return done;
   }
 
-  void finish(unsigned long jobs_shown) {
+  // The trailer, unless the display stopped short; false when it did so at a
+  // changed log, which is reported.
+  bool finish(unsigned long jobs_shown, const LogFile* changed_log) {
+    if (changed_log != nullptr) {
+      error("The file '%s' changed while it was shown.\n", changed_log->name());
+      return false;
+    }
     if (jobs_shown != 0 && !tpl_.trailer_lines.empty() && !output_channel().failed()) {
       renderer_.print_text_list(tpl_.trailer_lines);
     }
+    return true;
   }
 
  private:
@@ -86,7 +100,7 @@ class DisplayMaker {
     const JobEntry entry = at.cursor.entry();
     at.cursor.next();
     if (tpl_.job_items.empty()) return;  // nor is a job counted
-    if (render) renderer_.render_record(items, entry);
+    if (render && !renderer_.render_record(items, entry)) at.changed_log = entry.log;
     if (entry.is_job) ++at.jobs_shown;
   }
 
@@ -183,6 +197,7 @@ class ParallelDisplay {
   }
 
   unsigned long jobs_shown() const { return jobs_shown_; }
+  const LogFile* changed_log() const { return changed_log_; }
 
  private:
   static constexpr size_t kInFlight = 4;
@@ -235,11 +250,12 @@ class ParallelDisplay {
   bool write(Stretch& stretch) {
     output_channel().append(stretch.bytes);
     Position at = stretch.end;
-    if (stretch.made < stretch.groups && !output_channel().failed()) {
+    if (stretch.made < stretch.groups && !output_channel().failed() && at.changed_log == nullptr) {
       direct_.groups(at, stretch.groups - stretch.made);
     }
     jobs_shown_ = at.jobs_shown;
-    return !output_channel().failed();
+    changed_log_ = at.changed_log;
+    return !output_channel().failed() && changed_log_ == nullptr;
   }
 
   const RunSettings& settings_;
@@ -253,22 +269,23 @@ class ParallelDisplay {
   size_t written_ = 0;
   bool stopping_ = false;
   unsigned long jobs_shown_ = 0;
+  const LogFile* changed_log_ = nullptr;
 };
 
 }  // namespace
 
 void set_display_stretch(size_t groups) { stretch_groups = groups > 0 ? groups : 1; }
 
-void show_records(const RecordIndex& index, const RunSettings& settings,
+bool show_records(const RecordIndex& index, const RunSettings& settings,
                   const DisplayTemplate& tpl) {
-  if (index.empty()) return;
+  if (index.empty()) return true;
   DisplayMaker direct(settings, tpl, output_channel());
   Position at{index.begin()};
   if (stretch_groups == 0) stretch_groups = has_second_processor() ? 512 : kNoStretches;
   if (index.size() > 4 * stretch_groups) {
     ParallelDisplay display(settings, tpl, direct, at);
-    if (display.show_all()) return direct.finish(display.jobs_shown());
+    if (display.show_all()) return direct.finish(display.jobs_shown(), display.changed_log());
   }
   direct.groups(at, index.size());
-  direct.finish(at.jobs_shown);
+  return direct.finish(at.jobs_shown, at.changed_log);
 }

@@ -9,8 +9,11 @@
 // Shows the records of a non-empty index: each job followed by the documents
 // after it in the index, the header at the start and every job_count jobs,
 // up to max_jobs jobs, then the trailer after at least one job. Stops early
-// once standard output has failed.
-void show_records(const RecordIndex& index, const RunSettings& settings,
+// once standard output has failed. In raw mode it stops, with no trailer, at
+// a record that its log no longer holds where the scan found it (a writer
+// that ignored the lock cut or rewrote it): then, with the message "The file
+// '%s' changed while it was shown.", it returns false.
+bool show_records(const RecordIndex& index, const RunSettings& settings,
                   const DisplayTemplate& tpl);
 
 // A display of more than four stretches of `groups` groups is made on two

@@ -97,12 +97,12 @@ int run(int argc, char** argv) {
   if (error_limit_reached()) return 1;
   if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;
-  if (scan.ok) show_records(scan.index, settings, tpl);
+  const bool shown = scan.ok && show_records(scan.index, settings, tpl);
   // The display is complete only once it has left the buffer, so that happens under the lock.
   output_channel().flush();
 
   x_unlock(lock);
-  return scan.ok ? 0 : 1;
+  return shown ? 0 : 1;
 }
 
 int finish_output(int status) {

@@ -41,13 +41,6 @@ long read_log_number(const LogLine& line) {
   return std::strtol(number.c_str(), nullptr, 10);
 }
 
-// The last ':' or '.' of a header line decides: ':' a job, '.' (or neither) a document.
-bool is_job_header(const LogLine& line) {
-  const LineText text = line.text();
-  const int64_t last = text.find_last_of(":.", text.size());
-  return last != LineText::npos && last == text.rfind(':');
-}
-
 // The display reads every record a second time, so only a file that can be
 // read again from any position can be a job log (a FIFO or a terminal cannot).
 bool is_regular_file(std::FILE* stream) {
@@ -134,7 +127,7 @@ class LogScanner {
       return;
     }
     if (!is_regular_file(stream)) return reject(name, stream);
-    auto file = std::make_unique<LogFile>(stream);
+    auto file = std::make_unique<LogFile>(stream, name);
     LogFile* log = file.get();
 
     const std::string first_line = first_read(*log);

@@ -10,6 +10,11 @@
 
 namespace {
 
+int64_t file_size(int fd) {
+  struct stat info;
+  return fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
+}
+
 // Records are shown newest first, so a window loaded for a step backwards ends
 // this far after the wanted offset and reaches back over the records before it.
 constexpr size_t kForwardReach = kReadWindow / 16;
@@ -20,6 +25,7 @@ struct Window {
   int64_t start = 0;
   size_t size = 0;
   bool reaches_end = false;  // the read that filled it met the end of the file
+  int64_t file_size = -1;    // just after that read
 };
 
 // One window for each thread that reads logs (the display may use two).
@@ -33,6 +39,7 @@ void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
   w.start = start;
   w.size = read_at(fd, start, w.bytes.get(), kReadWindow);
   w.reaches_end = w.size < kReadWindow;
+  w.file_size = file_size(fd);
 }
 
 // The window's bytes from `offset` on. A file cut shorter since the scan (by a
@@ -42,12 +49,14 @@ void fill(Window& w, const LogFile* owner, int fd, int64_t start) {
 LogFile::Bytes bytes_from(const Window& w, int64_t offset) {
   const int64_t end = w.start + static_cast<int64_t>(w.size);
   const int64_t at = std::min(offset, end);
-  return {w.bytes.get() + (at - w.start), static_cast<size_t>(end - at), w.reaches_end};
+  return {w.bytes.get() + (at - w.start), static_cast<size_t>(end - at), w.reaches_end,
+          w.file_size};
 }
 
 }  // namespace
 
-LogFile::LogFile(std::FILE* stream) : stream_(stream), fd_(fileno(stream)) {}
+LogFile::LogFile(std::FILE* stream, const char* name)
+    : stream_(stream), fd_(fileno(stream)), name_(name) {}
 
 LogFile::~LogFile() {
   // A later LogFile may get this address: it must not find this file's bytes.
@@ -114,13 +123,6 @@ LogLine LogFile::walk_long_line(int64_t offset) {
   }
   return line;
 }
-
-namespace {
-int64_t file_size(int fd) {
-  struct stat info;
-  return fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
-}
-}  // namespace
 
 int64_t LogFile::size() const { return file_size(fd_); }
 

@@ -13,7 +13,8 @@
 // file stays open until exit. joblog/log_lines.h reads it line by line.
 class LogFile {
  public:
-  explicit LogFile(std::FILE* stream);
+  // `name` is the log's name as given, for messages.
+  explicit LogFile(std::FILE* stream, const char* name = "");
   ~LogFile();
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
@@ -23,7 +24,8 @@ class LogFile {
   struct Bytes {
     const char* data;
     size_t size;
-    bool reaches_end;  // they run to the end of the file
+    bool reaches_end;   // they run to the end of the file
+    int64_t file_size;  // the file's size just after they were read; -1 when unknown
   };
   // The bytes from `offset` on that the window holds, at least one unless the
   // file ends there. A window loaded for them reaches back before `offset`
@@ -39,6 +41,7 @@ class LogFile {
   LogLine walk_long_line(int64_t offset);
 
   int fd() const { return fd_; }
+  const char* name() const { return name_; }
   // The file's size now; -1 when it cannot be told.
   int64_t size() const;
 
@@ -46,6 +49,8 @@ class LogFile {
   // by the scan hold for the display only while the file keeps that size.
   void note_scanned();
   bool unchanged_since_scan();
+  // The size noted when the scan was done with it; -1 before.
+  int64_t scanned_size() const { return scanned_size_; }
   // Whether a NUL byte was met in the bytes read so far (by either thread of
   // the scan).
   bool has_nul() const { return has_nul_.load(std::memory_order_relaxed); }
@@ -54,6 +59,7 @@ class LogFile {
  private:
   std::FILE* stream_;
   int fd_;
+  const char* name_;
   int64_t scanned_size_ = -1;
   std::atomic<bool> has_nul_{false};
   // Asked by every thread of the display: the first to ask looks.

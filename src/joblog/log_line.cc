@@ -41,3 +41,9 @@ std::string_view LineText::substr(int64_t pos, int64_t count, std::string& scrat
   scratch.resize(read_at(fd_, offset_ + pos, scratch.data(), scratch.size()));
   return scratch;
 }
+
+bool is_job_header(const LogLine& line) {
+  const LineText text = line.text();
+  const int64_t last = text.find_last_of(":.", text.size());
+  return last != LineText::npos && last == text.rfind(':');
+}

@@ -143,3 +143,7 @@ struct LogLine {
     return LineText(fd, offset, long_text_size);
   }
 };
+
+// The last ':' or '.' of a record header line decides its kind: ':' a job,
+// '.' (or neither) a document.
+bool is_job_header(const LogLine& line);

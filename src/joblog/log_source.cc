@@ -39,7 +39,9 @@ int copy_to_unlinked_file(int in) {
   const int out = create_unlinked_file();
   if (out < 0) return -1;
   auto buffer = std::make_unique<char[]>(size_t{64} << 10);
-  for (size_t copied = 0;;) {
+  // Only the banner's bytes are counted, never the copy's: no count can wrap
+  // however long the pipe (a size_t has 32 bits on the devices).
+  for (size_t banner_seen = 0;;) {
     const ssize_t got = read(in, buffer.get(), size_t{64} << 10);
     if (got < 0 && errno == EINTR) continue;
     if (got == 0) return out;
@@ -49,14 +51,13 @@ int copy_to_unlinked_file(int in) {
       errno = reason;
       return -1;
     }
-    const size_t size = static_cast<size_t>(got);
-    if (copied < kJobLogBanner.size()) {
-      const size_t checked = std::min(size, kJobLogBanner.size() - copied);
-      if (std::string_view(buffer.get(), checked) != kJobLogBanner.substr(copied, checked)) {
+    if (banner_seen < kJobLogBanner.size()) {
+      const size_t checked = std::min(static_cast<size_t>(got), kJobLogBanner.size() - banner_seen);
+      if (std::string_view(buffer.get(), checked) != kJobLogBanner.substr(banner_seen, checked)) {
         return out;
       }
+      banner_seen += checked;
     }
-    copied += size;
   }
 }
 

@@ -1,5 +1,6 @@
 #include "platform/generalized_time.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace {
@@ -33,6 +34,49 @@ bool digits(const char*& p, int count, int& value) {
     value = value * 10 + (*p - '0');
   }
   return true;
+}
+
+// The UTC offset in force at `instant` in the process's time zone (0 when the
+// C library cannot tell). localtime_r is a pure function of the instant,
+// unlike mktime, which starts from a guess it keeps for the whole process.
+int64_t offset_at(int64_t instant) {
+  const std::time_t t = static_cast<std::time_t>(instant);
+  std::tm broken_down;
+  return localtime_r(&t, &broken_down) != nullptr ? broken_down.tm_gmtoff : 0;
+}
+
+// The instant of a local clock reading `clock` (seconds as if the local clock
+// were UTC). No offset exceeds a day, so the offsets a day before and a day
+// after bound the instants that read so, while at most one change lies
+// between them (changes are months apart). A reading that occurs twice is
+// its first occurrence; one that a change skips is read with the offset in
+// force before the change.
+int64_t resolve_local(int64_t clock) {
+  const int64_t before = offset_at(clock - 86400);
+  const int64_t after = offset_at(clock + 86400);
+  const bool before_fits = offset_at(clock - before) == before;
+  const bool after_fits = after != before && offset_at(clock - after) == after;
+  if (before_fits && after_fits) return clock - std::max(before, after);
+  return after_fits && !before_fits ? clock - after : clock - before;
+}
+
+// The offset found for the last local hour converted on this thread, when
+// that hour has one offset throughout: a log's times come in runs within an
+// hour, and each costs the C library three or four lookups otherwise.
+struct LocalHour {
+  int64_t start = 1;  // a clock reading of a whole hour; 1 is none
+  int64_t offset = 0;
+};
+thread_local LocalHour local_hour;
+
+int64_t instant_of_local(int64_t clock) {
+  const int64_t start = clock - ((clock % 3600) + 3600) % 3600;
+  if (start == local_hour.start) return clock - local_hour.offset;
+  const int64_t first = start - resolve_local(start);
+  const int64_t last = start + 3599 - resolve_local(start + 3599);
+  if (first != last) return resolve_local(clock);  // a change within the hour
+  local_hour = LocalHour{start, first};
+  return clock - first;
 }
 
 }  // namespace
@@ -80,18 +124,9 @@ std::time_t oa_epoch_from_generalized(const char* text) {
       minute > 59 || second > 60) {
     return 0;
   }
-  if (has_zone) {
-    const int64_t seconds = days_from_civil(century_year, month, day) * 86400 + hour * 3600 +
-                            minute * 60 + second - offset_seconds;
-    return static_cast<std::time_t>(seconds);
-  }
-  std::tm local{};
-  local.tm_year = century_year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;  // 60 becomes the next minute's 00
-  local.tm_isdst = -1;    // daylight saving as the C library decides
-  return std::mktime(&local);
+  const int64_t clock = days_from_civil(century_year, month, day) * 86400 + hour * 3600 +
+                        minute * 60 + second;  // second 60 is the next minute's 00
+  return static_cast<std::time_t>(has_zone ? clock - offset_seconds : instant_of_local(clock));
 }
+
+void forget_local_offsets() { local_hour = LocalHour{}; }

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "render/utf8.h"
+#include "diag/utf8.h"
 
 namespace {
 

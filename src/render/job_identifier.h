@@ -4,8 +4,9 @@
 #include <string_view>
 
 // The parts of a record header text such as "abc:42": the identifier number
-// (the trailing digits and dots, "42") and the identifier prefix ("abc"),
-// split at the last character that is neither a digit nor a dot.
+// (the trailing digits and dots, "42", cut at 255 characters like any
+// identifier value) and the identifier prefix ("abc"), split at the last
+// character that is neither a digit nor a dot.
 struct JobIdentifier {
   std::string_view prefix;
   std::string_view number;

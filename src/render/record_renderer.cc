@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "diag/output_channel.h"
-#include "joblog/log_lines.h"
 #include "render/attribute_lookup.h"
 #include "render/field_format.h"
 #include "render/job_identifier.h"
+#include "render/raw_record.h"
 #include "render/time_value.h"
 #include "render/value_escape.h"
 
@@ -75,34 +75,6 @@ struct RecordRenderer::Impl {
     return other_list;
   }
 
-  // Writes the record as stored: its header line and every line after it up to
-  // the next line that does not begin with white space.
-  void dump_raw_record(LogFile& log, int64_t offset, int64_t end) {
-    // Where the scan found the record's end, the bytes go out as they are,
-    // unless a NUL byte asks for the line by line reading below.
-    if (end >= offset && log.unchanged_since_scan()) {
-      bool has_nul = false;
-      if (log.has_nul()) {
-        for_each_chunk(log, offset, end, [&](const char* data, size_t size) {
-          has_nul = has_nul || std::memchr(data, '\0', size) != nullptr;
-        });
-      }
-      if (!has_nul) {
-        for_each_chunk(log, offset, end, [&](const char* data, size_t size) {
-          out.append_log_text(std::string_view(data, size));
-        });
-        return;
-      }
-    }
-    bool in_body = false;
-    for_each_line(log, offset, [&](const LogLine& line) {
-      if (in_body && (line.at_end || !line.begins_with_space())) return false;
-      in_body = true;
-      for_each_piece_to_nul(line, [&](std::string_view piece) { out.append_log_text(piece); });
-      return true;
-    });
-  }
-
   // Writes one value with its leading text, field and trailing text.
   void write_value(const CompiledItem& c, std::string_view text) {
     const DisplayItem& item = *c.item;
@@ -155,14 +127,14 @@ struct RecordRenderer::Impl {
     }
   }
 
-  void render(const DisplayList& items, const JobEntry& entry) {
-    if (raw_mode) {
-      dump_raw_record(*entry.log, entry.record_offset, entry.record_end);
-    } else if (!items.empty()) {
+  bool render(const DisplayList& items, const JobEntry& entry) {
+    if (raw_mode) return dump_raw_record(entry, out);
+    if (!items.empty()) {
       const CompiledList& list = compiled_for(items);
       record.read(*entry.log, entry.record_offset, list.wanted, entry.record_end);
       for (const CompiledItem& c : list.items) render_item(c);
     }
+    return true;
   }
 };
 
@@ -171,8 +143,8 @@ RecordRenderer::RecordRenderer(const DisplayTemplate& tpl, bool raw_mode, Output
 
 RecordRenderer::~RecordRenderer() = default;
 
-void RecordRenderer::render_record(const DisplayList& items, const JobEntry& entry) {
-  impl_->render(items, entry);
+bool RecordRenderer::render_record(const DisplayList& items, const JobEntry& entry) {
+  return impl_->render(items, entry);
 }
 
 void RecordRenderer::print_text_list(const DisplayList& list) {

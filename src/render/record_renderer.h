@@ -18,8 +18,10 @@ class RecordRenderer {
   RecordRenderer& operator=(const RecordRenderer&) = delete;
 
   // Writes the record of `entry` through `items` (the job or the document list
-  // of the template given to the constructor); in raw mode, as stored.
-  void render_record(const DisplayList& items, const JobEntry& entry);
+  // of the template given to the constructor); in raw mode, as stored. False
+  // when its log no longer holds the raw record where the scan found it
+  // (render/raw_record.h): the display is to stop there.
+  bool render_record(const DisplayList& items, const JobEntry& entry);
 
   // Writes the texts of a header or trailer list, nothing added.
   void print_text_list(const DisplayList& list);

@@ -1,5 +1,6 @@
 #include "render/time_value.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <ctime>
@@ -22,19 +23,102 @@ void two_digits(int value, char* p) {
 // a display template usually holds; the places of its minutes and seconds
 // are noted. False for anything else, which goes to strftime.
 struct Formatted {
-  char text[kMaxFormatted + 16];
+  char text[kMaxFormatted + 24];  // room for the longest conversion past the limit
   size_t size = 0;
   uint8_t minute_at[4];  // where %M and %S wrote their digits, the first four of each
   uint8_t second_at[4];
   size_t minutes = 0;
   size_t seconds = 0;
+  bool epoch = false;  // it holds %s, which differs in every second
 };
 
-bool format_common(const char* format, const std::tm& t, Formatted& out) {
+// The decimal digits of `value`, a '-' before them when negative, ending at
+// `end`; returns where they begin.
+char* decimal_before(char* end, int64_t value) {
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  do {
+    *--end = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--end = '-';
+  return end;
+}
+
+// The C library's strftime computes %s through mktime, which on 32-bit
+// devices fails past 2038 even with a 64-bit time_t. The seconds are known
+// here, so %s is written here, as the C library writes it: the number, then
+// on the left the padding to a width (zeros after a last pad flag '0', else
+// blanks). A directive is '%', flags, a width, a modifier E or O, then one
+// conversion character, the way the C library reads one.
+struct Directive {
+  size_t length = 1;  // of the directive, or 1 for a character outside any
+  bool epoch = false;
+  char pad = ' ';
+  size_t width = 0;  // at most kMaxFormatted + 1: any wider does not fit either
+};
+
+Directive read_directive(const char* f) {
+  Directive d;
+  if (*f != '%') return d;
+  const char* p = f + 1;
+  for (; *p == '_' || *p == '-' || *p == '0' || *p == '^' || *p == '#'; ++p) {
+    if (*p != '^' && *p != '#') d.pad = *p == '0' ? '0' : ' ';
+  }
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    d.width = std::min(d.width * 10 + static_cast<size_t>(*p - '0'), kMaxFormatted + 1);
+  }
+  if (*p == 'E' || *p == 'O') ++p;
+  d.epoch = *p == 's';
+  if (*p != '\0') ++p;
+  d.length = static_cast<size_t>(p - f);
+  return d;
+}
+
+// strftime with %s written here; 0 when the text does not fit in kMaxFormatted.
+size_t format_by_library(const char* format, const std::tm& t, std::time_t seconds, char* out) {
+  bool has_epoch = false;
+  for (const char* f = format; *f != '\0' && !has_epoch; f += read_directive(f).length) {
+    has_epoch = read_directive(f).epoch;
+  }
+  if (!has_epoch) return std::strftime(out, kMaxFormatted + 1, format, &t);
+  // The pieces between are formatted after a mark, so that strftime's 0 can
+  // only mean that a piece does not fit.
+  size_t size = 0;
+  std::string piece = "x";
+  auto put_piece = [&] {
+    char room[kMaxFormatted + 2];
+    const size_t n = piece.size() > 1 ? std::strftime(room, sizeof room, piece.c_str(), &t) : 1;
+    if (n == 0 || size + n - 1 > kMaxFormatted) return false;
+    std::memcpy(out + size, room + 1, n - 1);
+    size += n - 1;
+    piece = "x";
+    return true;
+  };
+  for (const char* f = format; *f != '\0';) {
+    const Directive d = read_directive(f);
+    if (!d.epoch) {
+      piece.append(f, d.length);
+    } else {
+      char digits[24];
+      const char* const number = decimal_before(digits + sizeof digits, seconds);
+      const size_t length = static_cast<size_t>(digits + sizeof digits - number);
+      const size_t padding = d.width > length ? d.width - length : 0;
+      if (!put_piece() || size + padding + length > kMaxFormatted) return 0;
+      std::memset(out + size, d.pad, padding);
+      std::memcpy(out + size + padding, number, length);
+      size += padding + length;
+    }
+    f += d.length;
+  }
+  return put_piece() ? size : 0;
+}
+
+bool format_common(const char* format, const std::tm& t, std::time_t seconds, Formatted& out) {
   static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
   char* const text = out.text;
   char* p = text;
   out.minutes = out.seconds = 0;
+  out.epoch = false;
   for (const char* f = format; *f != '\0'; ++f) {
     if (p - text > static_cast<std::ptrdiff_t>(kMaxFormatted)) return false;
     if (*f != '%') {
@@ -78,6 +162,15 @@ bool format_common(const char* format, const std::tm& t, Formatted& out) {
         two_digits((t.tm_year + 1900) % 100, p + 2);
         p += 4;
         break;
+      case 's': {
+        char digits[24];
+        const char* const number = decimal_before(digits + sizeof digits, seconds);
+        const size_t length = static_cast<size_t>(digits + sizeof digits - number);
+        std::memcpy(p, number, length);
+        p += length;
+        out.epoch = true;
+        break;
+      }
       case '%':
         *p++ = '%';
         break;
@@ -126,11 +219,11 @@ class LocalHours {
       if (hour == nullptr) hour = &load(seconds, local);
     }
     hour->has_format = false;
-    if (!format_common(format, local, hour->text)) {
-      text = std::string_view(scratch, std::strftime(scratch, kMaxFormatted + 1, format, &local));
+    if (!format_common(format, local, seconds, hour->text)) {
+      text = std::string_view(scratch, format_by_library(format, local, seconds, scratch));
       return true;
     }
-    if (hour->state == kRegular) {
+    if (hour->state == kRegular && !hour->text.epoch) {
       hour->format = format;
       hour->has_format = true;
     }
@@ -203,4 +296,9 @@ std::string_view format_time_value(std::string_view value, const char* format) {
   std::string_view result;
   if (!local_hours.format(oa_epoch_from_generalized(text), format, result, shown)) return {};
   return result;
+}
+
+void forget_local_times() {
+  local_hours = LocalHours{};
+  forget_local_offsets();
 }

@@ -7,3 +7,7 @@
 // (strftime). A result that does not fit the display's 254 characters is
 // shown as an empty value. The text is valid until the next call.
 std::string_view format_time_value(std::string_view value, const char* format);
+
+// Forgets the local hours and offsets this thread remembers; for tests that
+// change TZ.
+void forget_local_times();

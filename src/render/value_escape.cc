@@ -1,6 +1,6 @@
 #include "render/value_escape.h"
 
-#include "render/utf8.h"
+#include "diag/utf8.h"
 
 namespace {
 

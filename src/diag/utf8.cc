@@ -1,4 +1,4 @@
-#include "render/utf8.h"
+#include "diag/utf8.h"
 
 namespace {
 

@@ -1,0 +1,5 @@
+%header
+%job
+*completion-time "%s %H:%M:%S"
+%layout
+{}
