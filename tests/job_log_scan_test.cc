@@ -153,12 +153,12 @@ TEST(JobLogScan, ShapesAtTheEdgesOfItsFastPathsScanAsPlainlyRead) {
   constexpr long kStartAfter = 2;  // the first log's
   const std::vector<Shape> logs = shapes();
   TempDir dir;
-  std::vector<std::string> paths;
+  std::vector<std::string> paths(logs.size());  // sized first: sources keep their c_str()
   std::vector<LogSource> sources;
   for (size_t i = 0; i < logs.size(); ++i) {
-    paths.push_back(dir.write("log" + std::to_string(i), logs[i].log));
+    paths[i] = dir.write("log" + std::to_string(i), logs[i].log);
+    sources.emplace_back(paths[i].c_str());
   }
-  for (const std::string& path : paths) sources.emplace_back(path.c_str());
   std::string bytes, scratch;
   for (const int64_t halves_min : {INT64_MAX, int64_t{2}}) {
     set_scan_halves_min(halves_min);
