@@ -12,7 +12,18 @@
 
 namespace {
 
-constexpr int kVersionOption = 256;  // beyond every option letter
+// Long options without a letter, numbered beyond every option letter.
+enum LongOnly {
+  kVersionOption = 256,
+  kMatchOption,
+  kOwnerOption,
+  kStateOption,
+  kSinceOption,
+  kUntilOption,
+  kJsonOption,
+  kCursorFileOption,
+  kWaitOption,
+};
 
 const char* base_name(const char* path) {
   const char* slash = std::strrchr(path, '/');
@@ -46,13 +57,26 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
 
   // The long options are read with the short ones, so the C library reports
   // an unknown one and takes abbreviations such as --vers.
-  static const option kLongOptions[] = {{"help", no_argument, nullptr, 'h'},
-                                        {"version", no_argument, nullptr, kVersionOption},
-                                        {nullptr, 0, nullptr, 0}};
+  static const option kLongOptions[] = {
+      {"help", no_argument, nullptr, 'h'},
+      {"version", no_argument, nullptr, kVersionOption},
+      {"match", required_argument, nullptr, kMatchOption},
+      {"owner", required_argument, nullptr, kOwnerOption},
+      {"state", required_argument, nullptr, kStateOption},
+      {"since", required_argument, nullptr, kSinceOption},
+      {"until", required_argument, nullptr, kUntilOption},
+      {"json", no_argument, nullptr, kJsonOption},
+      {"cursor-file", required_argument, nullptr, kCursorFileOption},
+      {"wait", required_argument, nullptr, kWaitOption},
+      {"follow", no_argument, nullptr, 'f'},
+      {nullptr, 0, nullptr, 0}};
   optind = 0;  // a full restart of getopt, so the command line can be read more than once
   int option;
-  while ((option = getopt_long(argc, argv, "hl:m:M:r:Rs:St:T:", kLongOptions, nullptr)) != -1) {
+  while ((option = getopt_long(argc, argv, "fhl:m:M:r:Rs:St:T:", kLongOptions, nullptr)) != -1) {
     switch (option) {
+      case 'f':
+        settings.follow = true;
+        break;
       case 'h':
         return CommandLine::kHelp;
       case kVersionOption:
@@ -86,6 +110,30 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
         break;
       case 'T':
         tpl.default_time_format = optarg;
+        break;
+      case kMatchOption:
+        settings.matches.emplace_back(optarg);
+        break;
+      case kOwnerOption:
+        settings.matches.push_back(std::string("user-name=") + optarg);
+        break;
+      case kStateOption:
+        settings.matches.push_back(std::string("job-state-reasons=*") + optarg + "*");
+        break;
+      case kSinceOption:
+        settings.since = optarg;
+        break;
+      case kUntilOption:
+        settings.until = optarg;
+        break;
+      case kJsonOption:
+        settings.json = true;
+        break;
+      case kCursorFileOption:
+        settings.cursor_file = optarg;
+        break;
+      case kWaitOption:
+        settings.wait_seconds = read_number(optarg);
         break;
       default:  // an unknown option or a missing argument (getopt has said which)
         return CommandLine::kUsageError;
@@ -135,4 +183,21 @@ std::string usage_text(const RunSettings& settings, const DisplayTemplate& tpl) 
       "  internal default display.\n"
       "\n";
   return text;
+}
+
+std::string help_text(const RunSettings& settings, const DisplayTemplate& tpl) {
+  return usage_text(settings, tpl) +
+         "Long options:\n"
+         "   --match NAME=PATTERN  show only jobs whose attribute NAME matches PATTERN.\n"
+         "   --owner PATTERN       show only jobs whose owner matches PATTERN.\n"
+         "   --state PATTERN       show only jobs whose state reasons contain PATTERN.\n"
+         "   --since TIME          show only jobs completed at or after TIME.\n"
+         "   --until TIME          show only jobs completed before TIME.\n"
+         "   --json                write every attribute of each record as a JSON line.\n"
+         "   --cursor-file FILE    show only records not shown before; FILE remembers.\n"
+         "   --wait SECONDS        give up when the lock is not free within SECONDS.\n"
+         "   -f, --follow          show new jobs as they arrive.\n"
+         "   --help                display this help text.\n"
+         "   --version             display the version.\n"
+         "\n";
 }

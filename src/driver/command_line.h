@@ -21,5 +21,8 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
 // The usage text, which shows the settings in force when it is asked for.
 std::string usage_text(const RunSettings& settings, const DisplayTemplate& tpl);
 
+// What -h and --help write: the usage text, then a line for each long option.
+std::string help_text(const RunSettings& settings, const DisplayTemplate& tpl);
+
 // What --version writes.
 std::string version_text();

@@ -60,7 +60,7 @@ int run(int argc, char** argv) {
     case CommandLine::kRun:
       break;
     case CommandLine::kHelp:
-      output_channel().append(usage_text(settings, tpl));
+      output_channel().append(help_text(settings, tpl));
       return 0;
     case CommandLine::kVersion:
       output_channel().append(version_text());
