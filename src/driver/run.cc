@@ -1,6 +1,7 @@
 #include "driver/run.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "diag/diagnostics.h"
@@ -51,6 +52,22 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
   output_channel().append("\n");
 }
 
+// A log is read from its end unless the display counts from its start (-s,
+// and the job numbers of -S) or a cursor file says where to begin.
+// JOBVIEW_SCAN_STEP, for the tests: 0 reads every log whole, N > 0 makes the
+// first step back N bytes long.
+ScanOptions scan_options(const RunSettings& settings) {
+  ScanOptions options{settings.start_after, settings.max_jobs, false};
+  options.from_end =
+      settings.start_after == 0 && !settings.stamp && settings.cursor_file == nullptr;
+  if (const char* step = std::getenv("JOBVIEW_SCAN_STEP")) {
+    const long bytes = std::strtol(step, nullptr, 10);
+    if (bytes <= 0) options.from_end = false;
+    set_scan_first_step(bytes);
+  }
+  return options;
+}
+
 }  // namespace
 
 int run(int argc, char** argv) {
@@ -93,7 +110,7 @@ int run(int argc, char** argv) {
 
   // Past the error limit the run ends where it stands, with the lock still
   // held until the process is gone.
-  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
+  const ScanResult scan = scan_job_logs(logs, scan_options(settings));
   if (error_limit_reached()) return 1;
   if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -57,7 +59,8 @@ int64_t halves_min = 0;
 // (joblog/record_code.h), until the first thread comes to them.
 class SecondHalf {
  public:
-  explicit SecondHalf(int64_t start) : last_(start) {}
+  explicit SecondHalf(int64_t start) : start_(start), last_(start) {}
+  int64_t start() const { return start_; }
 
   void add(int64_t offset, bool is_job) {
     put_record_code(record_code(offset - last_, is_job),
@@ -77,29 +80,32 @@ class SecondHalf {
   }
 
  private:
+  int64_t start_;
   int64_t last_;
   std::vector<uint8_t> codes_;
 };
 
-// Hands take(offset, is_job) every record header line from `offset` on, in
-// order; returns where the last read of the log began.
+// Hands take(offset, is_job) every record header line from `offset` on
+// (that begins before `until`), in order; returns where the last read of the
+// log began (when it went to the end of the file).
 template <typename Take>
-int64_t scan_headers(LogFile& log, int64_t offset, Take&& take) {
+int64_t scan_headers(LogFile& log, int64_t offset, Take&& take, int64_t until = INT64_MAX) {
   auto visit = [&take](const LogLine& line) { take(line.offset, is_job_header(line)); };
-  const int64_t size = log.size();
+  const int64_t size = std::min(log.size(), until);
   if (halves_min == 0) halves_min = has_second_processor() ? int64_t{4} << 20 : INT64_MAX;
   if (size - offset >= halves_min) {
     // The line that goes on at the middle ends where the second half begins.
     const LogLine middle = read_line(log, offset + (size - offset) / 2 - 1);
     const int64_t half = middle.offset + middle.size;
-    if (!middle.at_end) {
+    if (!middle.at_end && half < until) {
       SecondHalf second(half);
       int64_t scan_end = half;
       try {
         std::thread thread([&] {
-          scan_end = for_each_header(log, half, [&second](const LogLine& line) {
-            second.add(line.offset, is_job_header(line));
-          });
+          scan_end = for_each_header(
+              log, half,
+              [&second](const LogLine& line) { second.add(line.offset, is_job_header(line)); },
+              until);
         });
         for_each_header(log, offset, visit, half);
         thread.join();
@@ -110,12 +116,65 @@ int64_t scan_headers(LogFile& log, int64_t offset, Take&& take) {
       }
     }
   }
-  return for_each_header(log, offset, visit);
+  return for_each_header(log, offset, visit, until);
+}
+
+int64_t first_step = 1024;
+
+// The first line that begins at or after `at` (past `offset`, where the lines
+// of the log's records begin), or the end of the file.
+int64_t line_start_from(LogFile& log, int64_t offset, int64_t at) {
+  if (at <= offset) return offset;
+  const LogLine rest = read_line(log, at - 1);
+  return rest.offset + rest.size;
+}
+
+// Hands take(offset, is_job) the record header lines of the last stretch of
+// the log that holds more than `jobs` job records (or of all of it from
+// `offset`), in order; returns where the last read of the log began, as
+// scan_headers does. The stretch is found in steps back from the end, each
+// twice as long as the one after it, their headers kept in the index's code
+// until the oldest is read; a step that would reach back past the middle of
+// what is left takes all of it, on two threads when it is large.
+template <typename Take>
+int64_t scan_from_end(LogFile& log, int64_t offset, unsigned long jobs, Take&& take) {
+  std::vector<SecondHalf> steps;  // the newest first
+  int64_t end = std::max(log.size(), offset);
+  int64_t until = INT64_MAX;  // the first step read goes to the end of the file
+  int64_t scan_end = offset;
+  unsigned long found = 0;
+  for (int64_t length = first_step; found <= jobs && end > offset; length *= 2) {
+    if (length > (end - offset) / 2) {
+      const int64_t last = scan_headers(log, offset, take, until);
+      if (until == INT64_MAX) scan_end = last;
+      end = offset;
+      break;
+    }
+    const int64_t start = line_start_from(log, offset, end - length);
+    if (start >= end) continue;  // inside one long line
+    SecondHalf& step = steps.emplace_back(start);
+    const int64_t last = for_each_header(
+        log, start,
+        [&](const LogLine& line) {
+          const bool is_job = is_job_header(line);
+          step.add(line.offset, is_job);
+          found += is_job;
+        },
+        until);
+    if (until == INT64_MAX) scan_end = last;
+    until = end = start;
+  }
+  for (auto step = steps.rbegin(); step != steps.rend(); ++step) step->replay(step->start(), take);
+  return scan_end;
 }
 
 class LogScanner {
  public:
-  LogScanner(ScanResult& result, long start_after) : result_(result), start_after_(start_after) {}
+  LogScanner(ScanResult& result, long start_after, bool from_end, unsigned long jobs_wanted)
+      : result_(result),
+        start_after_(start_after),
+        from_end_(from_end),
+        jobs_wanted_(jobs_wanted) {}
 
   void scan(const LogSource& source) {
     const char* name = source.name;
@@ -157,7 +216,8 @@ class LogScanner {
         result_.index.add(record_offset, false);
       }
     };
-    const int64_t scan_end = scan_headers(*log, offset, take);
+    const int64_t scan_end = from_end_ ? scan_from_end(*log, offset, jobs_wanted_, take)
+                                       : scan_headers(*log, offset, take);
     // The last record ends where the last read began; the display relies on
     // these ends only while the file keeps the size it has now.
     result_.index.end_log(scan_end);
@@ -173,19 +233,26 @@ class LogScanner {
 
   ScanResult& result_;
   long start_after_;
+  bool from_end_;
+  unsigned long jobs_wanted_;
 };
 
 }  // namespace
 
 void set_scan_halves_min(int64_t bytes) { halves_min = bytes > 1 ? bytes : 2; }
 
-ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs) {
+void set_scan_first_step(int64_t bytes) { first_step = bytes > 0 ? bytes : 1; }
+
+ScanResult scan_job_logs(const std::vector<LogSource>& logs, const ScanOptions& options) {
   ScanResult result;
-  const unsigned long limit = static_cast<unsigned long>(max_jobs);  // -1: no limit
+  const unsigned long limit = static_cast<unsigned long>(options.max_jobs);  // -1: no limit
+  const bool from_end = options.from_end && options.start_after == 0;
   for (const LogSource& log : logs) {
     if (!result.ok || result.jobs_indexed >= limit) break;
     ++result.logs_taken;
-    LogScanner(result, result.logs_taken == 1 ? start_after : 0).scan(log);
+    LogScanner(result, result.logs_taken == 1 ? options.start_after : 0,
+               from_end && limit != ULONG_MAX, limit - result.jobs_indexed)
+        .scan(log);
   }
   return result;
 }

@@ -16,14 +16,34 @@ struct ScanResult {
   std::string stamp;               // identification stamp of the last accepted log
 };
 
+// What the scan of each log indexes.
+struct ScanOptions {
+  long start_after = 0;  // job records of the first log passed over, with their documents
+  long max_jobs = -1;    // compared as unsigned; -1: no limit
+  // Each log is read from its end backwards, only until it holds more than the
+  // jobs still wanted (the oldest of them ends the documents of the last one
+  // wanted), or to its start. The records indexed then begin there: a display
+  // of max_jobs jobs, newest first, shows the same as after a whole scan.
+  // Needs start_after 0, since passing over counts from the start.
+  bool from_end = false;
+};
+
 // Opens each log in order (its stream when it has one, else through
 // locate_file), checks its banner and indexes its records. The start-after
 // count applies to the first log only; max_jobs, compared as unsigned, is
-// checked between logs only.
-ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs);
+// checked between logs, and read from the end, within a log too.
+ScanResult scan_job_logs(const std::vector<LogSource>& logs, const ScanOptions& options);
+inline ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after,
+                                long max_jobs) {
+  return scan_job_logs(logs, ScanOptions{start_after, max_jobs, false});
+}
 
 // Past the lines that open it, a log of at least `bytes` more bytes is
 // scanned in two halves by two threads: 4 MiB on a machine with a second
 // processor, else none. For tests and fuzz targets, which compare both ways
 // on small logs.
 void set_scan_halves_min(int64_t bytes);
+
+// Read from the end, the first step back takes this many bytes (1 KiB unless
+// set), each further one twice as many as the one before.
+void set_scan_first_step(int64_t bytes);
