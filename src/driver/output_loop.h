@@ -13,8 +13,16 @@
 // a record that its log no longer holds where the scan found it (a writer
 // that ignored the lock cut or rewrote it): then, with the message "The file
 // '%s' changed while it was shown.", it returns false.
-bool show_records(const RecordIndex& index, const RunSettings& settings,
-                  const DisplayTemplate& tpl);
+//
+// In follow mode the documents at the head of the index (those no job follows
+// yet) wait for their job, no trailer is written, and `count` tells the
+// follow loop how far the display came.
+struct DisplayCount {
+  unsigned long jobs_shown = 0;
+  bool header_written = false;
+};
+bool show_records(const RecordIndex& index, const RunSettings& settings, const DisplayTemplate& tpl,
+                  DisplayCount* count = nullptr);
 
 // A display of more than four stretches of `groups` groups is made on two
 // threads, a stretch at a time: 512 on a machine with a second processor,

@@ -1,5 +1,7 @@
 #include "driver/run.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -7,10 +9,12 @@
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
 #include "driver/command_line.h"
+#include "driver/follow_loop.h"
 #include "driver/output_loop.h"
 #include "joblog/job_log_scan.h"
 #include "joblog/log_source.h"
 #include "platform/file_lookup.h"
+#include "platform/log_watch.h"
 #include "platform/named_lock.h"
 #include "template/template_parser.h"
 
@@ -52,6 +56,11 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
   output_channel().append("\n");
 }
 
+bool is_regular(std::FILE* stream) {
+  struct stat info;
+  return fstat(fileno(stream), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 // A log is read from its end unless the display counts from its start (-s,
 // and the job numbers of -S) or a cursor file says where to begin.
 // JOBVIEW_SCAN_STEP, for the tests: 0 reads every log whole, N > 0 makes the
@@ -89,11 +98,28 @@ int run(int argc, char** argv) {
     case CommandLine::kFailed:
       return 1;
   }
+  // Follow mode reads the log again from where it was: only a file can be.
+  std::FILE* followed = nullptr;
+  if (settings.follow) {
+    if (settings.logs.size() == 1 && std::strcmp(settings.logs.front(), "-") != 0) {
+      followed = locate_file(settings.logs.front(), "r");
+    }
+    if (followed == nullptr || !is_regular(followed)) {
+      error("Option -f needs one job log that is a regular file.\n");
+      return 1;
+    }
+    catch_stop_signals();
+  }
   if (!choose_template(settings, tpl)) return 1;
   clear_location();
   // Before the lock: a pipe's writer may itself wait for the lock.
   std::vector<LogSource> logs;
-  if (!prepare_log_sources(settings.logs, logs)) return 1;
+  if (followed != nullptr) {
+    logs.emplace_back(settings.logs.front());
+    logs.back().stream = followed;
+  } else if (!prepare_log_sources(settings.logs, logs)) {
+    return 1;
+  }
 
   LockHandle lock = 0;
   if (x_create_lock(&lock, "accounting", 0) != 0) {
@@ -114,9 +140,13 @@ int run(int argc, char** argv) {
   if (error_limit_reached()) return 1;
   if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;
-  const bool shown = scan.ok && show_records(scan.index, settings, tpl);
+  DisplayCount count;
+  const bool shown = scan.ok && show_records(scan.index, settings, tpl, &count);
   // The display is complete only once it has left the buffer, so that happens under the lock.
   output_channel().flush();
+  if (shown && followed != nullptr && !output_channel().failed()) {
+    return follow_log(settings, tpl, followed, lock, count);
+  }
 
   x_unlock(lock);
   return shown ? 0 : 1;

@@ -189,17 +189,11 @@ class LogScanner {
     auto file = std::make_unique<LogFile>(stream, name);
     LogFile* log = file.get();
 
-    const std::string first_line = first_read(*log);
-    if (std::string_view(first_line).substr(0, kJobLogBanner.size()) != kJobLogBanner) {
-      return reject(name, stream);
-    }
-    result_.stamp.assign(first_line, kJobLogBanner.size());
-
-    const LogLine banner = read_line(*log, 0);
-    const int64_t offset = banner.size;
-    const LogLine number_line = banner.at_end ? LogLine{} : read_line(*log, offset);
-    result_.index.begin_log(std::move(file),
-                            number_line.size > 0 ? read_log_number(number_line) : 0);
+    const LogStart start = read_log_start(*log);
+    if (!start.is_job_log) return reject(name, stream);
+    result_.stamp.assign(start.first_line, kJobLogBanner.size());
+    const int64_t offset = start.records_offset;
+    result_.index.begin_log(std::move(file), start.log_number);
 
     // The second line is examined like any other: a bare log number has
     // neither ':' nor '.' and so is indexed as a document record.
@@ -238,6 +232,33 @@ class LogScanner {
 };
 
 }  // namespace
+
+LogStart read_log_start(LogFile& log) {
+  LogStart start;
+  start.first_line = first_read(log);
+  start.is_job_log =
+      std::string_view(start.first_line).substr(0, kJobLogBanner.size()) == kJobLogBanner;
+  const LogLine banner = read_line(log, 0);
+  start.records_offset = banner.size;
+  const LogLine number_line = banner.at_end ? LogLine{} : read_line(log, banner.size);
+  start.log_number = number_line.size > 0 ? read_log_number(number_line) : 0;
+  return start;
+}
+
+int64_t end_of_last_job(LogFile& log, int64_t offset) {
+  bool job_seen = false;
+  int64_t end = -1;  // not yet known
+  const int64_t scan_end = scan_from_end(log, offset, 0, [&](int64_t record, bool is_job) {
+    if (is_job) {
+      job_seen = true;
+      end = -1;
+    } else if (job_seen && end < 0) {
+      end = record;
+    }
+  });
+  if (!job_seen) return offset;
+  return end >= 0 ? end : scan_end;
+}
 
 void set_scan_halves_min(int64_t bytes) { halves_min = bytes > 1 ? bytes : 2; }
 

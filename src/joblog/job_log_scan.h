@@ -38,6 +38,20 @@ inline ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_a
   return scan_job_logs(logs, ScanOptions{start_after, max_jobs, false});
 }
 
+// What the first two lines of a log say.
+struct LogStart {
+  bool is_job_log = false;     // the first line begins with the banner
+  std::string first_line;      // as the device's tools read it (a stamp read, up to 254 bytes)
+  long log_number = 0;         // strtol of the second line
+  int64_t records_offset = 0;  // where the second line begins: records are looked for from there
+};
+LogStart read_log_start(LogFile& log);
+
+// Where a log's last job record ends (with its attribute lines), read from the
+// end of the log: following it begins there, so that the documents after it
+// wait for their job. `offset` (where records begin) when it has no job.
+int64_t end_of_last_job(LogFile& log, int64_t offset);
+
 // Past the lines that open it, a log of at least `bytes` more bytes is
 // scanned in two halves by two threads: 4 MiB on a machine with a second
 // processor, else none. For tests and fuzz targets, which compare both ways

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 namespace {
 
@@ -54,3 +55,17 @@ int x_try_lock(LockHandle handle) {
 }
 
 int x_unlock(LockHandle handle) { return flock(handle, LOCK_UN); }
+
+int x_lock_wait(LockHandle handle, long seconds, bool (*stop)()) {
+  timespec start;
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  for (;;) {
+    if (stop != nullptr && stop()) return 2;
+    if (x_try_lock(handle) == 0) return 0;
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (seconds >= 0 && now.tv_sec - start.tv_sec >= seconds) return 1;
+    const timespec pause = {0, 50 * 1000 * 1000};
+    nanosleep(&pause, nullptr);
+  }
+}

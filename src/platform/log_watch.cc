@@ -1,0 +1,79 @@
+#include "platform/log_watch.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+volatile std::sig_atomic_t stop_signal = 0;
+// The handler writes a byte here, so that a wait ends at once.
+int wake_pipe[2] = {-1, -1};
+
+extern "C" void note_stop(int) {
+  const int saved = errno;
+  stop_signal = 1;
+  if (wake_pipe[1] >= 0) {
+    [[maybe_unused]] const ssize_t written = write(wake_pipe[1], "", 1);
+  }
+  errno = saved;
+}
+
+// A look for a change when inotify cannot tell, and an upper bound on every
+// wait when it can (a change it missed is then found a second later).
+constexpr int kPollMs = 250;
+constexpr int kInotifyMs = 1000;
+
+}  // namespace
+
+void catch_stop_signals() {
+  if (wake_pipe[0] < 0 && pipe2(wake_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    wake_pipe[0] = wake_pipe[1] = -1;
+  }
+  struct sigaction action {};
+  action.sa_handler = note_stop;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+bool stop_requested() { return stop_signal != 0; }
+
+LogWatch::LogWatch(const char* path) {
+  const char* poll_only = std::getenv("JOBVIEW_FOLLOW_POLL");
+  if (poll_only != nullptr && std::strcmp(poll_only, "1") == 0) return;
+  std::string folder(path);
+  const size_t slash = folder.rfind('/');
+  folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+  inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  if (inotify_ < 0) return;
+  const uint32_t events = IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE;
+  if (inotify_add_watch(inotify_, folder.c_str(), events) < 0) {
+    close(inotify_);
+    inotify_ = -1;
+  }
+}
+
+LogWatch::~LogWatch() {
+  if (inotify_ >= 0) close(inotify_);
+}
+
+bool LogWatch::wait() {
+  // Events 0 on standard output: a pipe whose reader has gone reports POLLERR.
+  pollfd fds[3] = {{STDOUT_FILENO, 0, 0}, {wake_pipe[0], POLLIN, 0}, {inotify_, POLLIN, 0}};
+  if (stop_requested()) return true;
+  const int ready = poll(fds, inotify_ >= 0 ? 3 : 2, inotify_ >= 0 ? kInotifyMs : kPollMs);
+  if (ready <= 0) return true;
+  char drain[4096];
+  while (wake_pipe[0] >= 0 && read(wake_pipe[0], drain, sizeof drain) > 0) {
+  }
+  while (inotify_ >= 0 && read(inotify_, drain, sizeof drain) > 0) {
+  }
+  return (fds[0].revents & POLLERR) == 0;
+}
