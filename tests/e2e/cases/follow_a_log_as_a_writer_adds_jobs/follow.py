@@ -1,13 +1,14 @@
 # Runs `jobview -f` against a writer process that changes the log under the
 # accounting lock, and prints what jobview shows after each change. Output
 # is awaited with a deadline that only a failure reaches.
-import fcntl, os, select, signal, subprocess, sys, time
+import json, os, select, signal, subprocess, sys, time
 
 JOBVIEW = os.environ["JOBVIEW_BINARY"]
 DEADLINE = 20.0
 WRITER = r"""
-import fcntl, os, sys, time
-path, how, first, second = sys.argv[1:]
+import fcntl, json, os, sys, time
+path, how = sys.argv[1:]
+first, second = json.load(sys.stdin)
 with open(os.environ["JOBVIEW_LOCK_DIR"] + "/accounting.lock", "a") as lock:
     fcntl.flock(lock, fcntl.LOCK_EX)
     target = path + ".new" if how == "rename" else path
@@ -21,7 +22,8 @@ with open(os.environ["JOBVIEW_LOCK_DIR"] + "/accounting.lock", "a") as lock:
 
 
 def write(path, how, first, second=""):
-    subprocess.run([sys.executable, "-c", WRITER, path, how, first, second], check=True)
+    texts = json.dumps([first, second]).encode()
+    subprocess.run([sys.executable, "-c", WRITER, path, how], input=texts, check=True, timeout=DEADLINE)
 
 
 class Follower:
@@ -44,7 +46,8 @@ class Follower:
         lines = self.seen.split(b"\n")
         shown, self.seen = b"\n".join(lines[:count]), b"\n".join(lines[count:])
         print(label + ":")
-        sys.stdout.write(shown.decode() + "\n" if count else "")
+        for line in shown.decode().split("\n")[:count]:
+            print(line if len(line) < 80 else "%s... (%d bytes)" % (line[:20], len(line)))
         sys.stdout.flush()
 
     def stop(self, signal_number=signal.SIGINT):
@@ -73,6 +76,16 @@ for number in (signal.SIGTERM, signal.SIGHUP):
     f = Follower("-R", "a.log")
     f.expect("raw, until " + signal.Signals(number).name, 2)
     f.stop(number)
+
+# A reader that reads nothing: jobview blocks writing a large job, never
+# holding the lock while it does, so the next writer is not held up.
+f = Follower("-R", "a.log")
+f.expect("a reader that reads nothing yet", 2)
+write("a.log", "append", "j:9\n  x " + "x" * 300000 + "\n")
+write("a.log", "append", job(10))
+print("the next writer had the lock")
+f.expect("then reads", 4)
+f.stop()
 
 f = Follower("-t", "t.tpl", "a.log")
 f.expect("a reader that goes away", 2)
