@@ -161,7 +161,7 @@ int64_t scan_from_end(LogFile& log, int64_t offset, unsigned long jobs, Take&& t
           found += is_job;
         },
         until);
-    if (until == INT64_MAX) scan_end = last;
+    if (until == INT64_MAX) scan_end = last;  // the newest step
     until = end = start;
   }
   for (auto step = steps.rbegin(); step != steps.rend(); ++step) step->replay(step->start(), take);

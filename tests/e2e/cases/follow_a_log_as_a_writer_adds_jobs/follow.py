@@ -68,7 +68,7 @@ write("a.log", "append", doc(4), job(4) + doc(5))
 f.expect("job 4 after its document, the header again after two jobs", 3)
 write("a.log", "rename", banner % ("B", 2) + job(5), job(6))
 f.expect("renamed over: the new file from its start; document 5 waits in the old", 3)
-write("a.log", "new", banner % ("C", 3), job(7))
+write("a.log", "new", banner % ("B", 3), job(7))
 f.expect("cut shorter: read from its start", 1)
 f.stop()
 
