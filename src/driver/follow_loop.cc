@@ -142,7 +142,9 @@ int follow_log(const RunSettings& settings, const DisplayTemplate& tpl, std::FIL
       log.start = read_log_start(*file);
       log.next = log.start.records_offset;
     }
-    const NewRecords batch = read_new_records(*file, log.next, kBatchBytes);
+    // A file cut to nothing is read once it holds the banner again.
+    const NewRecords batch = log.start.is_job_log ? read_new_records(*file, log.next, kBatchBytes)
+                                                  : NewRecords{{}, log.next};
     file->note_scanned();
     file->expect_growth();
     const long log_number = log.start.log_number;

@@ -131,7 +131,12 @@ int run(int argc, char** argv) {
     if (error_stream_is_terminal()) {
       note("Waiting for the accounting lock, which another process holds.\n");
     }
-    x_lock(lock);
+    // A follow can be ended while it waits, as between its batches.
+    if (followed == nullptr) {
+      x_lock(lock);
+    } else if (x_lock_wait(lock, -1, stop_requested) != 0) {
+      return 0;
+    }
   }
 
   // Past the error limit the run ends where it stands, with the lock still

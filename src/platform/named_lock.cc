@@ -64,7 +64,9 @@ int x_lock_wait(LockHandle handle, long seconds, bool (*stop)()) {
     if (x_try_lock(handle) == 0) return 0;
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    if (seconds >= 0 && now.tv_sec - start.tv_sec >= seconds) return 1;
+    const long waited_ms =
+        (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+    if (seconds >= 0 && waited_ms >= seconds * 1000) return 1;
     const timespec pause = {0, 50 * 1000 * 1000};
     nanosleep(&pause, nullptr);
   }
