@@ -10,7 +10,6 @@
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
 #include "joblog/job_log_scan.h"
-#include "joblog/new_records.h"
 #include "platform/log_watch.h"
 #include "render/record_renderer.h"
 

@@ -85,11 +85,26 @@ class SecondHalf {
   std::vector<uint8_t> codes_;
 };
 
+// A record visitor, take(offset, is_job), called through a pointer: every
+// reading of a log's headers shares one copy of the loops.
+class TakeRecord {
+ public:
+  template <typename Take>
+  TakeRecord(Take& take)  // implicit: any visitor of records is one
+      : context_(&take), call_([](void* context, int64_t offset, bool is_job) {
+          (*static_cast<Take*>(context))(offset, is_job);
+        }) {}
+  void operator()(int64_t offset, bool is_job) const { call_(context_, offset, is_job); }
+
+ private:
+  void* context_;
+  void (*call_)(void*, int64_t, bool);
+};
+
 // Hands take(offset, is_job) every record header line from `offset` on
 // (that begins before `until`), in order; returns where the last read of the
 // log began (when it went to the end of the file).
-template <typename Take>
-int64_t scan_headers(LogFile& log, int64_t offset, Take&& take, int64_t until = INT64_MAX) {
+int64_t scan_headers(LogFile& log, int64_t offset, TakeRecord take, int64_t until = INT64_MAX) {
   auto visit = [&take](const LogLine& line) { take(line.offset, is_job_header(line)); };
   const int64_t size = std::min(log.size(), until);
   if (halves_min == 0) halves_min = has_second_processor() ? int64_t{4} << 20 : INT64_MAX;
@@ -136,8 +151,7 @@ int64_t line_start_from(LogFile& log, int64_t offset, int64_t at) {
 // twice as long as the one after it, their headers kept in the index's code
 // until the oldest is read; a step that would reach back past the middle of
 // what is left takes all of it, on two threads when it is large.
-template <typename Take>
-int64_t scan_from_end(LogFile& log, int64_t offset, unsigned long jobs, Take&& take) {
+int64_t scan_from_end(LogFile& log, int64_t offset, unsigned long jobs, TakeRecord take) {
   std::vector<SecondHalf> steps;  // the newest first
   int64_t end = std::max(log.size(), offset);
   int64_t until = INT64_MAX;  // the first step read goes to the end of the file
@@ -153,14 +167,11 @@ int64_t scan_from_end(LogFile& log, int64_t offset, unsigned long jobs, Take&& t
     const int64_t start = line_start_from(log, offset, end - length);
     if (start >= end) continue;  // inside one long line
     SecondHalf& step = steps.emplace_back(start);
-    const int64_t last = for_each_header(
-        log, start,
-        [&](const LogLine& line) {
-          const bool is_job = is_job_header(line);
-          step.add(line.offset, is_job);
-          found += is_job;
-        },
-        until);
+    auto keep = [&](int64_t record, bool is_job) {
+      step.add(record, is_job);
+      found += is_job;
+    };
+    const int64_t last = scan_headers(log, start, keep, until);
     if (until == INT64_MAX) scan_end = last;  // the newest step
     until = end = start;
   }
@@ -248,16 +259,46 @@ LogStart read_log_start(LogFile& log) {
 int64_t end_of_last_job(LogFile& log, int64_t offset) {
   bool job_seen = false;
   int64_t end = -1;  // not yet known
-  const int64_t scan_end = scan_from_end(log, offset, 0, [&](int64_t record, bool is_job) {
+  auto take = [&](int64_t record, bool is_job) {
     if (is_job) {
       job_seen = true;
       end = -1;
     } else if (job_seen && end < 0) {
       end = record;
     }
-  });
+  };
+  const int64_t scan_end = scan_from_end(log, offset, 0, take);
   if (!job_seen) return offset;
   return end >= 0 ? end : scan_end;
+}
+
+NewRecords read_new_records(LogFile& log, int64_t from, int64_t limit) {
+  NewRecords batch;
+  batch.end = from;
+  std::vector<int64_t>& records = batch.records;
+  auto keep = [&records](int64_t record, bool is_job) {
+    records.push_back(record << 1 | (is_job ? 1 : 0));
+  };
+  const int64_t size = log.size();
+  for (int64_t reach = limit > 0 ? limit : 1; from < size; reach *= 2) {
+    // Read to the end, `last` is where its last read began: where the last record ends.
+    const bool to_end = size - from <= reach;
+    records.clear();
+    const int64_t last = scan_headers(log, from, keep, to_end ? INT64_MAX : from + reach);
+    // A job ends where the record after it begins; the last one read, when
+    // the read stopped short of the end, may go on past it.
+    size_t jobs_end = records.size();
+    if (!to_end && jobs_end > 0 && (records[jobs_end - 1] & 1) != 0) --jobs_end;
+    while (jobs_end > 0 && (records[jobs_end - 1] & 1) == 0) --jobs_end;
+    if (jobs_end > 0) {
+      batch.end = jobs_end < records.size() ? records[jobs_end] >> 1 : last;
+      records.resize(jobs_end);
+      return batch;
+    }
+    records.clear();
+    if (to_end) break;
+  }
+  return batch;
 }
 
 void set_scan_halves_min(int64_t bytes) { halves_min = bytes > 1 ? bytes : 2; }

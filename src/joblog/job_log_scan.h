@@ -52,6 +52,19 @@ LogStart read_log_start(LogFile& log);
 // wait for their job. `offset` (where records begin) when it has no job.
 int64_t end_of_last_job(LogFile& log, int64_t offset);
 
+// Records that a writer has added to a log being followed: whole jobs, each
+// after its documents, in file order.
+struct NewRecords {
+  std::vector<int64_t> records;  // offset << 1, with 1 in the low bit for a job
+  int64_t end = 0;               // where the last job record ends: the next read begins there
+};
+
+// The records from `from` on, up to the end of the last job whose end lies
+// within `limit` bytes (further when no job with its documents fits in them);
+// none, and `end` at `from`, while no job follows. Documents with no job
+// after them yet are left for a later read.
+NewRecords read_new_records(LogFile& log, int64_t from, int64_t limit);
+
 // Past the lines that open it, a log of at least `bytes` more bytes is
 // scanned in two halves by two threads: 4 MiB on a machine with a second
 // processor, else none. For tests and fuzz targets, which compare both ways
