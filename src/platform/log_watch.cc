@@ -17,7 +17,14 @@ volatile std::sig_atomic_t stop_signal = 0;
 // The handler writes a byte here, so that a wait ends at once.
 int wake_pipe[2] = {-1, -1};
 
-extern "C" void note_stop(int) {
+// A run blocked in a write to a reader that reads nothing never comes back
+// to the loop: a second signal ends it as the signal's default does.
+extern "C" void note_stop(int signal_number) {
+  if (stop_signal != 0) {
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+    return;
+  }
   const int saved = errno;
   stop_signal = 1;
   if (wake_pipe[1] >= 0) {
@@ -39,6 +46,9 @@ void catch_stop_signals() {
   }
   struct sigaction action {};
   action.sa_handler = note_stop;
+  // Writes and reads go on after the first signal; the waits, which end on
+  // it, are not restarted by the kernel.
+  action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
 }
