@@ -77,17 +77,20 @@ TEST(WantedNames, WholeNamesOnly) {
 
 class RecordViewTest : public ::testing::Test {
  protected:
-  // Reads the record at `offset` of `content`; returns "name=value" of every kept line.
+  // Reads the record at `offset` of `content`; returns every value of each
+  // name in turn (in the order first added), as a '+' item writes them.
   std::vector<std::string> read(const std::string& content, int64_t offset,
                                 const std::vector<std::string>& names) {
     for (const auto& name : names) wanted_.add(name);
     std::FILE* stream = std::fopen(dir_.write("log", content).c_str(), "r");
     LogFile log(stream);
     view_.read(log, offset, wanted_);
+    std::vector<std::string> values;
+    for (int id = 0; id < static_cast<int>(wanted_.size()); ++id) {
+      view_.for_each_value(id, [&values](std::string_view value) { values.emplace_back(value); });
+    }
     std::fclose(stream);
-    std::vector<std::string> lines;
-    for (size_t i = 0; i < view_.line_count(); ++i) lines.push_back(std::string(view_.value(i)));
-    return lines;
+    return values;
   }
   TempDir dir_;
   WantedNames wanted_;
@@ -114,6 +117,25 @@ TEST_F(RecordViewTest, NamesOfEveryLengthEndedByEachDelimiter) {
   }
   expected.push_back("");
   EXPECT_EQ(values, expected);
+}
+
+// A record read line by line keeps one line of each name, however many it
+// holds (memory would follow the record's size otherwise); the others are
+// read again, in file order, when all are asked for, lines longer than the
+// read window included.
+TEST_F(RecordViewTest, ManyLinesOfOneNameKeepOnlyTheFirst) {
+  std::string content = "j:1\n  a first\n";
+  for (int i = 0; i < 3000; ++i) content += "  b " + std::to_string(i) + "\n  c x\n";
+  content += "  a " + std::string(kReadWindow, 'z') + "\n  a last\nj:2\n  a other\n";
+  const auto values = read(content, 0, {"a", "b", "c"});
+  EXPECT_EQ(view_.line_count(), 3u);
+  ASSERT_EQ(values.size(), 3 + 6000u);
+  EXPECT_EQ(values[0], "first");
+  EXPECT_EQ(values[1].size(), kValueMax);
+  EXPECT_EQ(values[2], "last");
+  EXPECT_EQ(values[3], "0");
+  EXPECT_EQ(values[3002], "2999");
+  EXPECT_EQ(values[3003], "x");
 }
 
 TEST_F(RecordViewTest, NamesAlikeInTheirFirstEightBytes) {

@@ -2,7 +2,8 @@
 // threads. Here the sizes at which that begins are made small, and every
 // display of generated logs, clean and damaged, must come out byte for byte
 // as it does on one thread: headers repeated across stretches, a job limit
-// that ends inside one, a stretch too large to gather, raw records, two logs.
+// that ends inside one, a stretch or a single job too large to gather, raw
+// records, two logs.
 
 #include <gtest/gtest.h>
 
@@ -59,6 +60,15 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   clean.size = 300 << 10;
   const std::string damaged_log = dir.write("damaged.log", generated_log(damaged));
   const std::string clean_log = dir.write("clean.log", generated_log(clean));
+  // A record of 2 MB among small ones: more than a stretch may gather.
+  std::string large = " Job Log created stamp\n 1\n";
+  for (int i = 0; i < 60; ++i) {
+    large += "jobs:" + std::to_string(i) + "\n  job-name \"n" + std::to_string(i) + "\"\n";
+    if (i == 30) {
+      for (int j = 0; j < 20000; ++j) large += "  job-name " + std::string(90, 'a' + j % 26) + "\n";
+    }
+  }
+  const std::string large_log = dir.write("large.log", large);
 
   DisplayTemplate wide;  // 600 KB a job: a stretch of three passes what may be gathered
   ASSERT_TRUE(parse_template(dir.write("wide.tpl",
@@ -66,6 +76,11 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
                                        "%layout\n{5}{600000}\n%trailer\nend\n")
                                  .c_str(),
                              wide));
+  DisplayTemplate wider, every_name;  // one job passes what may be gathered; all names of a job
+  ASSERT_TRUE(parse_template(dir.write("wider.tpl", "%job\njob-name\n%layout\n{1100000}\n").c_str(),
+                             wider));
+  ASSERT_TRUE(parse_template(dir.write("names.tpl", "%job\n+job-name\n%layout\n{-3.3}|\n").c_str(),
+                             every_name));
   DisplayTemplate csv, json;
   ASSERT_TRUE(parse_template(JOBVIEW_SOURCE_DIR "/examples/csv.tpl", csv));
   ASSERT_TRUE(parse_template(JOBVIEW_SOURCE_DIR "/examples/json.tpl", json));
@@ -95,6 +110,9 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
       {"json, limited", {damaged_log.c_str(), clean_log.c_str()}, limited, json},
       {"raw, damaged", {damaged_log.c_str()}, raw, builtin},
       {"wide", {clean_log.c_str()}, wide_limit, wide},
+      {"wider", {clean_log.c_str()}, limited, wider},
+      {"raw, a large record", {large_log.c_str()}, raw, builtin},
+      {"every name, a large record", {large_log.c_str()}, plain, every_name},
   };
   for (const auto& run : kRuns) {
     SCOPED_TRACE(run.name);

@@ -395,40 +395,79 @@ void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted, i
   values_.clear();
   first_.assign(wanted.size(), npos);
   last_.assign(wanted.size(), npos);
+  log_ = &log;
+  offset_ = offset;
+  wanted_ = &wanted;
   // A log in which the scan met no NUL byte needs no search for one in each line.
-  const bool nul_free = !log.has_nul() && log.unchanged_since_scan();
-  if (nul_free && read_in_place(log, offset, end, wanted)) return;
+  nul_free_ = !log.has_nul() && log.unchanged_since_scan();
+  kept_all_ = nul_free_ && read_in_place(log, offset, end, wanted);
+  if (kept_all_) return;
+  more_after_first_.assign(wanted.size(), false);
   bool in_body = false;
   for_each_line(log, offset, [&](const LogLine& line) {
     if (!in_body) {  // the record header line
-      read_header(line.text(nul_free));
+      read_header(line.text(nul_free_));
       in_body = true;
       return wanted.size() > 0;
     }
     if (line.at_end || !line.begins_with_space()) return false;
-    if (line.data != nullptr) {
-      const std::string_view text = line.in_place_text(nul_free);
-      std::string_view name;
-      if (!name_in_log_line(text, name)) return true;
-      const int id = wanted.find_in_log_line(name);
-      if (id == WantedNames::kNone) return true;
-      keep_copy(id, attribute_value(text, name).substr(0, kValueMax));
-      return true;
-    }
-    // A line longer than the read window: the same rules, read by position.
-    const LineText text = line.text();
-    const int64_t start = text.find_first_not_of(kNameDelimiters, 0);
-    if (start == LineText::npos) return true;
-    int64_t end = text.find_first_of(kNameDelimiters, start);
-    if (end == LineText::npos) end = text.size();
-    if (end - start > static_cast<int64_t>(wanted.max_length())) return true;
-    const int id = wanted.find(text.substr(start, end - start, scratch_));
+    std::string_view value;
+    const int id = line_value(line, nul_free_, wanted, value);
     if (id == WantedNames::kNone) return true;
-    const Span value = value_span(text, end);
-    keep_copy(id, text.substr(value.start, at_most(value.size, kValueMax), scratch_));
+    if (first_[static_cast<size_t>(id)] == npos) {
+      keep_copy(id, value);
+    } else {
+      more_after_first_[static_cast<size_t>(id)] = true;
+    }
     return true;
   });
   values_base_ = values_.data();
+}
+
+int RecordView::line_value(const LogLine& line, bool nul_free, const WantedNames& wanted,
+                           std::string_view& value) {
+  if (line.data != nullptr) {
+    const std::string_view text = line.in_place_text(nul_free);
+    std::string_view name;
+    if (!name_in_log_line(text, name)) return WantedNames::kNone;
+    const int id = wanted.find_in_log_line(name);
+    if (id != WantedNames::kNone) value = attribute_value(text, name).substr(0, kValueMax);
+    return id;
+  }
+  // A line longer than the read window: the same rules, read by position.
+  const LineText text = line.text();
+  const int64_t start = text.find_first_not_of(kNameDelimiters, 0);
+  if (start == LineText::npos) return WantedNames::kNone;
+  int64_t end = text.find_first_of(kNameDelimiters, start);
+  if (end == LineText::npos) end = text.size();
+  if (end - start > static_cast<int64_t>(wanted.max_length())) return WantedNames::kNone;
+  const int id = wanted.find(text.substr(start, end - start, scratch_));
+  if (id == WantedNames::kNone) return id;
+  const Span span = value_span(text, end);
+  value = text.substr(span.start, at_most(span.size, kValueMax), scratch_);
+  return id;
+}
+
+void RecordView::for_each_value(int name_id, const std::function<void(std::string_view)>& write) {
+  const size_t first = find_attribute(name_id);
+  if (first == npos) return;
+  if (kept_all_ || !more_after_first_[static_cast<size_t>(name_id)]) {
+    for (size_t line = first; line != npos; line = find_attribute(name_id, line + 1)) {
+      write(value(line));
+    }
+    return;
+  }
+  bool in_body = false;
+  for_each_line(*log_, offset_, [&](const LogLine& line) {
+    if (!in_body) {  // the record header line
+      in_body = true;
+      return true;
+    }
+    if (line.at_end || !line.begins_with_space()) return false;
+    std::string_view text;
+    if (line_value(line, nul_free_, *wanted_, text) == name_id) write(text);
+    return true;
+  });
 }
 
 void RecordView::read_header(const LineText& text) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -70,10 +71,13 @@ class WantedNames {
   bool perfect_ = false;
 };
 
-// One record of a job log as the display needs it: its header text and, in
-// file order, the values of the attribute lines of its body whose names are
-// wanted, each cut at kValueMax bytes. Lines are whole lines however long;
-// what is kept of them is bounded, so memory never grows with a line.
+// One record of a job log as the display needs it: its header text and the
+// values of the attribute lines of its body whose names are wanted, each cut
+// at kValueMax bytes. Lines are whole lines however long. What is kept is
+// bounded, so memory grows neither with a line nor with a record: a small
+// record read in place keeps every wanted line; any other keeps the first
+// line of each wanted name, and for_each_value reads the record again for
+// the rest.
 class RecordView {
  public:
   struct Line {
@@ -104,8 +108,19 @@ class RecordView {
   size_t find_attribute(int name_id, size_t from = 0) const;
   static constexpr size_t npos = static_cast<size_t>(-1);
 
+  // Hands every value of the name `name_id` in the record, in file order, to
+  // `write`, each valid only during its call: a record's lines are not all
+  // kept, so a value is written as it is found. Values kept by read() stay
+  // valid; the read window may move.
+  void for_each_value(int name_id, const std::function<void(std::string_view)>& write);
+
  private:
   bool read_in_place(LogFile& log, int64_t offset, int64_t end, const WantedNames& wanted);
+  // The name id and the value of a body line, read from the read window or,
+  // for a line longer than it, copied into scratch_; kNone when its name is
+  // not wanted.
+  int line_value(const LogLine& line, bool nul_free, const WantedNames& wanted,
+                 std::string_view& value);
   void read_header(const LineText& text);
   void keep(int name_id, size_t start, size_t size);
   void keep_copy(int name_id, std::string_view value);
@@ -116,6 +131,13 @@ class RecordView {
   std::string values_;
   std::vector<size_t> first_;  // by name id: the first kept line of that name, or npos
   std::vector<size_t> last_;   // by name id, while reading: the last kept line
+  // Where the record was read from, for for_each_value.
+  LogFile* log_ = nullptr;
+  int64_t offset_ = 0;
+  const WantedNames* wanted_ = nullptr;
+  bool nul_free_ = false;
+  bool kept_all_ = false;               // every wanted line is kept (the record was read in place)
+  std::vector<bool> more_after_first_;  // by name id: lines after the first were passed over
   // The values: in the read window for a record read in place, else copies.
   const char* values_base_ = nullptr;
   std::unique_ptr<uint64_t[]> work_;  // byte classes and name positions of a record read in place
