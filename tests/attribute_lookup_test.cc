@@ -64,17 +64,6 @@ TEST(AttributeLines, Table) {
   }
 }
 
-TEST(WantedNames, WholeNamesOnly) {
-  WantedNames wanted;
-  const int job = wanted.add("job");
-  const int job_name = wanted.add("job-name");
-  EXPECT_EQ(wanted.add("job"), job);
-  EXPECT_EQ(wanted.find("job-name"), job_name);
-  EXPECT_EQ(wanted.find("job-names"), WantedNames::kNone);
-  EXPECT_EQ(wanted.find("Job"), WantedNames::kNone);
-  EXPECT_EQ(wanted.find(std::string(300, 'x')), WantedNames::kNone);
-}
-
 class RecordViewTest : public ::testing::Test {
  protected:
   // Reads the record at `offset` of `content`; returns every value of each

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "joblog/log_file.h"
+#include "render/wanted_names.h"
 
 // The value text of a line's text (what the line says, without its line end):
 // between its first and last double quote when it holds two or more, else all.
@@ -23,54 +24,6 @@ std::string_view clean_value(std::string_view text);
 bool attribute_name(std::string_view line, std::string_view& name);
 std::string_view attribute_value(std::string_view line, std::string_view name);
 
-// The attribute names a display list looks up, each given a small id. Lines of
-// a record whose name is not wanted are passed over without being kept.
-class WantedNames {
- public:
-  static constexpr int kNone = -1;
-  int add(std::string_view name);         // the id of name, added when new
-  int find(std::string_view name) const;  // the id of name, or kNone
-  // find() for a name inside a line held in the read window, which has
-  // kLineSlack readable bytes after it: a hash of its length and its first
-  // and last eight bytes leads to the one name it can be.
-  int find_in_log_line(std::string_view name) const;
-  size_t size() const { return names_.size(); }
-  // No wanted name is longer than this.
-  size_t max_length() const { return max_length_; }
-
- private:
-  // Tells names of up to 32 bytes apart; longer ones share the bytes between.
-  struct Key {
-    uint64_t head = 0;    // the first eight bytes, zero-padded
-    uint64_t tail = 0;    // the last eight bytes of a longer name, else 0
-    uint64_t middle = 0;  // of a name longer than 16: the eight bytes from 8
-    uint64_t inner = 0;   // and the eight from 16 before its end
-    size_t size = 0;
-    bool operator==(const Key& other) const {
-      return ((head ^ other.head) | (tail ^ other.tail) | (middle ^ other.middle) |
-              (inner ^ other.inner) | (size ^ other.size)) == 0;
-    }
-  };
-  struct Slot {
-    Key key;
-    int id = kNone;
-  };
-  static Key key_of(std::string_view name);
-  size_t home(const Key& key) const;
-  int match(const Slot& slot, const Key& key, std::string_view name) const;
-  void insert(const Key& key, int id);
-  bool place_all(size_t slots, uint64_t multiplier);
-
-  std::vector<std::string> names_;
-  size_t max_length_ = 0;
-  // Open addressing; while every name lies in its home slot (a perfect
-  // table), a lookup is a single probe.
-  std::vector<Slot> slots_;
-  uint64_t multiplier_ = 0;
-  int shift_ = 64;
-  bool perfect_ = false;
-};
-
 // One record of a job log as the display needs it: its header text and the
 // values of the attribute lines of its body whose names are wanted, each cut
 // at kValueMax bytes. Lines are whole lines however long. What is kept is
@@ -80,6 +33,9 @@ class WantedNames {
 // the rest.
 class RecordView {
  public:
+  RecordView();
+  ~RecordView();
+
   struct Line {
     int name_id;
     size_t value_start;  // from values_base_
@@ -140,5 +96,6 @@ class RecordView {
   std::vector<bool> more_after_first_;  // by name id: lines after the first were passed over
   // The values: in the read window for a record read in place, else copies.
   const char* values_base_ = nullptr;
-  std::unique_ptr<uint64_t[]> work_;  // byte classes and name positions of a record read in place
+  struct InPlaceWork;
+  std::unique_ptr<InPlaceWork> work_;  // for a record read in place, made when first needed
 };
