@@ -128,25 +128,21 @@ struct RecordView::InPlaceWork {
   static constexpr size_t kNames =
       kInPlaceMax / 2 + 8;  // a name takes two bytes of a line at least
 
-  std::unique_ptr<uint64_t[]> newlines{new uint64_t[kWords]()};
-  std::unique_ptr<uint64_t[]> blanks{new uint64_t[kWords]()};
-  std::unique_ptr<uint64_t[]> fillers{new uint64_t[kWords]()};
-  std::unique_ptr<uint64_t[]> quotes{new uint64_t[kWords]()};
-  std::unique_ptr<uint64_t[]> returns{new uint64_t[kWords]()};
-  std::unique_ptr<uint64_t[]> delimiters{new uint64_t[kWords]()};
-  std::unique_ptr<uint16_t[]> name_starts{new uint16_t[kNames]()};
+  uint64_t newlines[kWords];
+  uint64_t blanks[kWords];
+  uint64_t fillers[kWords];
+  uint64_t quotes[kWords];
+  uint64_t returns[kWords];
+  uint64_t delimiters[kWords];
+  uint16_t name_starts[kNames];
 
   // Classifies the `size` bytes of `record` and clears each mask's spare word,
   // which may hold bits of a longer record read before.
   RecordClasses classify(const char* record, size_t size, size_t readable) {
-    const RecordClasses classes{newlines.get(), blanks.get(), fillers.get(), quotes.get(),
-                                returns.get()};
+    const RecordClasses classes{newlines, blanks, fillers, quotes, returns};
     classify_record(record, size, readable, classes);
     const size_t spare = (size + 63) / 64;
-    for (uint64_t* mask :
-         {classes.newlines, classes.blanks, classes.fillers, classes.quotes, classes.returns}) {
-      mask[spare] = 0;
-    }
+    for (uint64_t* mask : {newlines, blanks, fillers, quotes, returns}) mask[spare] = 0;
     return classes;
   }
 };
@@ -170,7 +166,7 @@ bool RecordView::read_in_place(LogFile& log, int64_t offset, int64_t end,
   if (bytes.size < size || bytes.data[size - 1] != '\n') return false;
   const char* const record = bytes.data;
   values_base_ = record;
-  if (!work_) work_ = std::make_unique<InPlaceWork>();
+  if (!work_) work_.reset(new InPlaceWork());
   const RecordClasses classes = work_->classify(record, size, bytes.size);
 
   // Each line's text ends at its newline, or at one carriage return before it.
@@ -181,10 +177,9 @@ bool RecordView::read_in_place(LogFile& log, int64_t offset, int64_t end,
   read_header(std::string_view(record, text_end(0, header_end)));
   if (wanted.size() == 0) return true;
 
-  const uint64_t* const delimiters = work_->delimiters.get();
-  const uint16_t* const starts = work_->name_starts.get();
-  const size_t count =
-      find_name_starts(classes, size, work_->delimiters.get(), work_->name_starts.get());
+  const uint64_t* const delimiters = work_->delimiters;
+  const uint16_t* const starts = work_->name_starts;
+  const size_t count = find_name_starts(classes, size, work_->delimiters, work_->name_starts);
   for (size_t i = 0; i < count; ++i) {
     const size_t name = starts[i];
     const size_t name_end = first_set_bit_quick(delimiters, name, size);
@@ -222,25 +217,34 @@ void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted, i
   kept_all_ = nul_free_ && read_in_place(log, offset, end, wanted);
   if (kept_all_) return;
   more_after_first_.assign(wanted.size(), false);
+  read_lines(WantedNames::kNone, nullptr);
+  values_base_ = values_.data();
+}
+
+// The one walk over the record's lines: read() keeps its header and the first
+// value of each wanted name; for_each_value hands each value of `only` to
+// `write` instead.
+void RecordView::read_lines(int only, const std::function<void(std::string_view)>* write) {
   bool in_body = false;
-  for_each_line(log, offset, [&](const LogLine& line) {
+  for_each_line(*log_, offset_, [&](const LogLine& line) {
     if (!in_body) {  // the record header line
-      read_header(line.text(nul_free_));
+      if (write == nullptr) read_header(line.text(nul_free_));
       in_body = true;
-      return wanted.size() > 0;
+      return wanted_->size() > 0;
     }
     if (line.at_end || !line.begins_with_space()) return false;
     std::string_view value;
-    const int id = line_value(line, nul_free_, wanted, value);
+    const int id = line_value(line, nul_free_, *wanted_, value);
     if (id == WantedNames::kNone) return true;
-    if (first_[static_cast<size_t>(id)] == npos) {
+    if (write != nullptr) {
+      if (id == only) (*write)(value);
+    } else if (first_[static_cast<size_t>(id)] == npos) {
       keep_copy(id, value);
     } else {
       more_after_first_[static_cast<size_t>(id)] = true;
     }
     return true;
   });
-  values_base_ = values_.data();
 }
 
 int RecordView::line_value(const LogLine& line, bool nul_free, const WantedNames& wanted,
@@ -276,17 +280,7 @@ void RecordView::for_each_value(int name_id, const std::function<void(std::strin
     }
     return;
   }
-  bool in_body = false;
-  for_each_line(*log_, offset_, [&](const LogLine& line) {
-    if (!in_body) {  // the record header line
-      in_body = true;
-      return true;
-    }
-    if (line.at_end || !line.begins_with_space()) return false;
-    std::string_view text;
-    if (line_value(line, nul_free_, *wanted_, text) == name_id) write(text);
-    return true;
-  });
+  read_lines(name_id, &write);
 }
 
 void RecordView::read_header(const LineText& text) {

@@ -77,6 +77,7 @@ class RecordView {
   // not wanted.
   int line_value(const LogLine& line, bool nul_free, const WantedNames& wanted,
                  std::string_view& value);
+  void read_lines(int only, const std::function<void(std::string_view)>* write);
   void read_header(const LineText& text);
   void keep(int name_id, size_t start, size_t size);
   void keep_copy(int name_id, std::string_view value);
@@ -93,7 +94,7 @@ class RecordView {
   const WantedNames* wanted_ = nullptr;
   bool nul_free_ = false;
   bool kept_all_ = false;               // every wanted line is kept (the record was read in place)
-  std::vector<bool> more_after_first_;  // by name id: lines after the first were passed over
+  std::vector<char> more_after_first_;  // by name id: lines after the first were passed over
   // The values: in the read window for a record read in place, else copies.
   const char* values_base_ = nullptr;
   struct InPlaceWork;
