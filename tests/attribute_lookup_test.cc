@@ -108,25 +108,6 @@ TEST_F(RecordViewTest, NamesOfEveryLengthEndedByEachDelimiter) {
   EXPECT_EQ(values, expected);
 }
 
-// A record read line by line keeps one line of each name, however many it
-// holds (memory would follow the record's size otherwise); the others are
-// read again, in file order, when all are asked for, lines longer than the
-// read window included.
-TEST_F(RecordViewTest, ManyLinesOfOneNameKeepOnlyTheFirst) {
-  std::string content = "j:1\n  a first\n";
-  for (int i = 0; i < 3000; ++i) content += "  b " + std::to_string(i) + "\n  c x\n";
-  content += "  a " + std::string(kReadWindow, 'z') + "\n  a last\nj:2\n  a other\n";
-  const auto values = read(content, 0, {"a", "b", "c"});
-  EXPECT_EQ(view_.line_count(), 3u);
-  ASSERT_EQ(values.size(), 3 + 6000u);
-  EXPECT_EQ(values[0], "first");
-  EXPECT_EQ(values[1].size(), kValueMax);
-  EXPECT_EQ(values[2], "last");
-  EXPECT_EQ(values[3], "0");
-  EXPECT_EQ(values[3002], "2999");
-  EXPECT_EQ(values[3003], "x");
-}
-
 TEST_F(RecordViewTest, NamesAlikeInTheirFirstEightBytes) {
   const auto values = read("j:1\n  job-name-b 2\n  job-name-a 1\n  job-name 0\n  job-nam x\n", 0,
                            {"job-name-a", "job-name", "job-name-c"});

@@ -80,38 +80,3 @@ TEST(OutputChannel, ControlsOfLogTextOnATerminal) {
 }
 
 }  // namespace
-
-// A part gathered for the second thread keeps at most its limit; a group that
-// passed it is taken back to where it began, whether its bytes are still in
-// the block, partly kept or past the limit altogether (a long fill).
-TEST(OutputChannel, GatheringPastItsLimitIsTakenBack) {
-  const size_t kLimit = 100 << 10;  // more than the block
-  const struct {
-    size_t before;  // gathered before the group
-    std::string group;
-    size_t fill;  // a run of '-' after the group's text
-  } kCases[] = {
-      {10, "x", 0},               // within the limit
-      {10, "y", kLimit},          // passes it by a fill
-      {kLimit - 1, "zz", 0},      // by one byte, still in the block
-      {kLimit, "", 1},            // at the limit exactly, then one more
-      {70 << 10, "w", 40 << 10},  // the block handed over before the limit is passed
-  };
-  for (const auto& c : kCases) {
-    OutputChannel out;
-    std::string gathered;
-    OutputChannel part;
-    part.gather_into(&gathered, out, kLimit);
-    part.append_fill('a', c.before);
-    const size_t mark = part.gathered_size();
-    part.append(c.group);
-    part.append_fill('-', c.fill);
-    const bool passed = c.before + c.group.size() + c.fill > kLimit;
-    EXPECT_EQ(part.gather_overflowed(), passed) << c.before;
-    if (passed) part.rewind_gathered(mark);
-    EXPECT_FALSE(part.gather_overflowed());
-    part.flush();
-    const std::string kept = passed ? "" : c.group + std::string(c.fill, '-');
-    EXPECT_TRUE(gathered == std::string(c.before, 'a') + kept) << c.before;
-  }
-}

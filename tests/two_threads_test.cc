@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "diag/output_channel.h"
@@ -51,6 +52,17 @@ std::string display(const std::vector<LogSource>& logs, const RunSettings& setti
   return made;
 }
 
+// `records` small jobs, the middle one of `large` bytes of `line_size`-byte lines.
+std::string log_with_a_large_record(int records, size_t large, size_t line_size) {
+  const std::string line = "  job-name " + std::string(line_size - 12, 'v') + "\n";
+  std::string log = " Job Log created stamp\n 1\n";
+  for (int i = 0; i < records; ++i) {
+    log += "jobs:" + std::to_string(i) + "\n  job-name n" + std::to_string(i) + "\n";
+    for (size_t n = 0; i == records / 2 && n < large / line_size; ++n) log += line;
+  }
+  return log;
+}
+
 TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   TempDir dir;
   LogShape damaged;
@@ -63,14 +75,7 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   const std::string damaged_log = dir.write("damaged.log", generated_log(damaged));
   const std::string clean_log = dir.write("clean.log", generated_log(clean));
   // A record of 2 MB among small ones: more than a stretch may gather.
-  std::string large = " Job Log created stamp\n 1\n";
-  for (int i = 0; i < 60; ++i) {
-    large += "jobs:" + std::to_string(i) + "\n  job-name \"n" + std::to_string(i) + "\"\n";
-    if (i == 30) {
-      for (int j = 0; j < 20000; ++j) large += "  job-name " + std::string(90, 'a' + j % 26) + "\n";
-    }
-  }
-  const std::string large_log = dir.write("large.log", large);
+  const std::string large_log = dir.write("large.log", log_with_a_large_record(60, 2 << 20, 100));
 
   DisplayTemplate wide;  // 600 KB a job: a stretch of three passes what may be gathered
   ASSERT_TRUE(parse_template(dir.write("wide.tpl",
@@ -125,11 +130,8 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   }
 }
 
-// The display's memory does not follow a record's size: a record of 24 MB,
-// of long lines or of two million short ones, among 3,000 small ones, shown
-// raw, built-in or with a '+' item, on one thread and on two, raises the peak
-// by less than 16 MiB (measured in a child process, which starts at the
-// size the test has now).
+// A record of 24 MB, of long or of short lines, raises the display's peak
+// memory by less than 16 MiB (measured in a child process), however shown.
 TEST(LargeLogs, MemoryDoesNotFollowARecordsSize) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the address sanitizer keeps freed memory";
@@ -139,38 +141,26 @@ TEST(LargeLogs, MemoryDoesNotFollowARecordsSize) {
   ASSERT_TRUE(
       parse_template(dir.write("names.tpl", "%job\n+job-name\n%layout\n{}\n").c_str(), every_name));
   const DisplayTemplate builtin = builtin_display();
-  const DisplayTemplate* const templates[] = {&builtin, &every_name};
   RunSettings plain, raw;
   raw.raw = true;
+  const std::pair<const RunSettings*, const DisplayTemplate*> kRuns[] = {
+      {&raw, &builtin}, {&plain, &builtin}, {&plain, &every_name}};
   for (const size_t line_size : {1000, 12}) {
-    std::string path;
-    {
-      const std::string line = "  job-name " + std::string(line_size - 12, 'v') + "\n";
-      std::string log = " Job Log created stamp\n 1\n";
-      for (int i = 0; i < 3000; ++i) {
-        log += "jobs:" + std::to_string(i) + "\n  job-name n\n";
-        for (size_t n = 0; i == 1500 && n < (size_t{24} << 20) / line.size(); ++n) log += line;
-      }
-      path = dir.write("large.log", log);
-    }
+    const std::string path =
+        dir.write("large.log", log_with_a_large_record(3000, 24 << 20, line_size));
     for (const bool two_threads : {false, true}) {
-      for (const RunSettings* run : {&raw, &plain}) {
-        for (const DisplayTemplate* tpl : templates) {
-          auto show = [&] {
-            set_display_stretch(two_threads ? 3 : SIZE_MAX / 8);
-            output_channel().set_stream(std::fopen("/dev/null", "w"));
-            rusage before, after;
-            getrusage(RUSAGE_SELF, &before);
-            const ScanResult scan = scan_job_logs({path.c_str()}, 0, -1);
-            show_records(scan.index, *run, *tpl);
-            output_channel().flush();
-            getrusage(RUSAGE_SELF, &after);
-            std::fprintf(stderr, "%ld KiB more", after.ru_maxrss - before.ru_maxrss);
-            std::_Exit(after.ru_maxrss - before.ru_maxrss < (16 << 10) ? 0 : 1);
-          };
-          EXPECT_EXIT(show(), ::testing::ExitedWithCode(0), "")
-              << line_size << (two_threads ? " two threads" : " one thread");
-        }
+      for (const auto& run : kRuns) {
+        auto show = [&] {
+          set_display_stretch(two_threads ? 3 : SIZE_MAX / 8);
+          output_channel().set_stream(std::fopen("/dev/null", "w"));
+          rusage before, after;
+          getrusage(RUSAGE_SELF, &before);
+          show_records(scan_job_logs({path.c_str()}, 0, -1).index, *run.first, *run.second);
+          output_channel().flush();
+          getrusage(RUSAGE_SELF, &after);
+          std::_Exit(after.ru_maxrss - before.ru_maxrss < (16 << 10) ? 0 : 1);
+        };
+        EXPECT_EXIT(show(), ::testing::ExitedWithCode(0), "") << line_size << two_threads;
       }
     }
   }
