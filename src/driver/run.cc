@@ -1,7 +1,10 @@
 #include "driver/run.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
@@ -51,9 +54,18 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
   output_channel().append("\n");
 }
 
+[[noreturn]] void out_of_memory() {
+  error("Out of memory.\n");
+  // Not exit(): the other thread may be using what exit() would tear down.
+  _exit(1);
+}
+
 }  // namespace
 
+void end_run_when_out_of_memory() { std::set_new_handler(out_of_memory); }
+
 int run(int argc, char** argv) {
+  end_run_when_out_of_memory();
   RunSettings settings;
   DisplayTemplate& tpl = display_template();
   switch (parse_command_line(argc, argv, settings, tpl)) {
