@@ -24,20 +24,33 @@ class JobSelection {
   void set_until(int64_t seconds);
   bool active() const { return !names_.empty() || has_since_ || has_until_; }
 
+  // What a thread needs to read records for the selection.
+  struct Work {
+    RecordView record;
+    std::string text;  // a value as a C string
+  };
   // Reads the job record of `entry` in place and tells whether it is chosen.
-  bool selects(const JobEntry& entry);
+  bool selects(const JobEntry& entry, Work& work) const;
 
  private:
+  struct Needle {
+    std::string bytes;
+    bool found_in(const char* data, size_t size) const;
+  };
   struct Name {
     std::string name;
     int id;              // in wanted_
     bool is_identifier;  // job-identifier: the number of the record's header
     std::vector<std::string> patterns;
+    // For each pattern, bytes that every value it matches holds; when one of
+    // them is empty, any record may match.
+    std::vector<Needle> needles;
   };
-  bool matches(const Name& name);
-  bool matches_value(const Name& name, std::string_view value);
-  bool job_time(int64_t& seconds);
-  bool time_of(int name_id, int64_t& seconds);
+  bool may_match(const JobEntry& entry) const;
+  static bool matches(const Name& name, Work& work);
+  static bool matches_value(const Name& name, std::string_view value, std::string& text);
+  bool job_time(Work& work, int64_t& seconds) const;
+  static bool time_of(int name_id, Work& work, int64_t& seconds);
   void want_times();
 
   std::vector<Name> names_;
@@ -48,19 +61,18 @@ class JobSelection {
   bool has_until_ = false;
   int64_t since_ = 0;
   int64_t until_ = 0;
-  RecordView record_;
-  std::string text_;  // a value as a C string
 };
 
 // The choices of a selection over the jobs of a record index, one bit a job
 // in display order, so that counting the jobs shown costs no second reading.
 class SelectedJobs {
  public:
-  explicit SelectedJobs(JobSelection& selection) : selection_(selection) {}
+  explicit SelectedJobs(const JobSelection& selection) : selection_(selection) {}
 
   // Decides, in display order, the jobs of the logs added to `index` since the
   // last call, until `limit` jobs (compared as unsigned) are chosen in all;
-  // the jobs after those are never shown. Returns how many are chosen.
+  // the jobs after those are never shown. Returns how many are chosen. Without
+  // a limit, many records are decided in two halves by two threads.
   unsigned long decide(const RecordIndex& index, unsigned long limit);
 
   // Whether the job-th job record of the index (from 0, in display order) is shown.
@@ -68,7 +80,12 @@ class SelectedJobs {
   unsigned long count() const { return count_; }
 
  private:
-  JobSelection& selection_;
+  // Decides the jobs from `cursor` on, `records` records at most.
+  void decide_part(RecordIndex::Cursor cursor, size_t records, unsigned long limit,
+                   JobSelection::Work& work, std::vector<bool>& chosen, unsigned long& count) const;
+
+  const JobSelection& selection_;
+  JobSelection::Work work_;
   std::vector<bool> chosen_;
   size_t logs_decided_ = 0;
   unsigned long count_ = 0;
