@@ -35,8 +35,9 @@ std::string needle_of(std::string_view pattern) {
   return std::string(longest);
 }
 
-// Below this many records, one thread decides them all.
-constexpr size_t kTwoThreadsMin = 8192;
+// Below this many records, one thread decides them all. 0 until the first
+// decision or a test sets it.
+size_t halves_min = 0;
 
 }  // namespace
 
@@ -196,11 +197,12 @@ unsigned long SelectedJobs::decide(const RecordIndex& index, unsigned long limit
   if (count_ >= limit) return count_;
   const RecordIndex::Cursor start = index.begin_at_log(logs_decided_);
   logs_decided_ = index.log_count();
+  if (halves_min == 0) halves_min = has_second_processor() ? 8192 : SIZE_MAX;
   size_t records = 0;
-  if (limit == ULONG_MAX && has_second_processor()) {
+  if (limit == ULONG_MAX && halves_min != SIZE_MAX) {
     for (RecordIndex::Cursor at = start; !at.done(); at.next()) ++records;
   }
-  if (records >= kTwoThreadsMin) {
+  if (records >= halves_min) {
     // The second half starts where the walk over the first half ends.
     RecordIndex::Cursor half = start;
     for (size_t i = 0; i < records / 2; ++i) half.next();
@@ -223,3 +225,5 @@ unsigned long SelectedJobs::decide(const RecordIndex& index, unsigned long limit
   decide_part(start, SIZE_MAX, limit, work_, chosen_, count_);
   return count_;
 }
+
+void set_selection_halves_min(size_t records) { halves_min = records > 1 ? records : 2; }

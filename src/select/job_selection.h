@@ -90,3 +90,8 @@ class SelectedJobs {
   size_t logs_decided_ = 0;
   unsigned long count_ = 0;
 };
+
+// Without a limit, at least this many records are decided by two threads:
+// 8192 on a machine with a second processor, else none. For tests, which
+// compare both ways on small logs.
+void set_selection_halves_min(size_t records);
