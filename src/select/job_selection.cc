@@ -48,9 +48,8 @@ bool is_match_text(std::string_view text) {
 
 bool JobSelection::add_match(std::string_view text) {
   if (!is_match_text(text)) return false;
-  const size_t equals = text.find('=');
-  const std::string_view name = text.substr(0, equals);
-  const std::string_view pattern = text.substr(equals + 1);
+  const std::string_view name = text.substr(0, text.find('='));
+  const std::string_view pattern = text.substr(name.size() + 1);
   Name* known = nullptr;
   for (Name& other : names_) {
     if (other.name == name) known = &other;
