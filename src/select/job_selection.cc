@@ -120,7 +120,9 @@ bool JobSelection::may_match(const JobEntry& entry) const {
   if (entry.record_end < entry.record_offset) return true;
   const size_t size = static_cast<size_t>(entry.record_end - entry.record_offset);
   const LogFile::Bytes bytes = entry.log->bytes_at(entry.record_offset);
-  if (bytes.size < size) return true;  // not all in the read window
+  // Only a record that lies whole in the window, up to the newline that ends
+  // it as the scan found it, holds every line the record's reading would see.
+  if (bytes.size < size || bytes.data[size - 1] != '\n') return true;
   for (const Name& name : names_) {
     bool found = false;
     for (const Needle& needle : name.needles) {
