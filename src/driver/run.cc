@@ -4,8 +4,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <ctime>
+#include <new>
 
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
