@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark behind `make bench`: builds jobview with optimisation, makes
 # job logs of the requested sizes outside the repository (reused when
-# present), and times cat (the read limit), the awk peer and three displays of
+# present), and times cat (the read limit), the awk peer, three displays and two selections of
 # jobview on each, output to /dev/null, TZ=UTC. A log of the largest size
 # whose bytes lie mostly in long URIs is timed too, and, when a baseline
 # revision is named, that revision's built-in display beside this one's.
@@ -106,7 +106,7 @@ for key in $logs; do
   mkdir "$samples"
   names="cat"
   ((awk_runs > 0)) && names="$names awk-peer"
-  names="$names jobview jobview-t-template20 jobview-R jobview-m20"
+  names="$names jobview jobview-t-template20 jobview-R jobview-m20 jobview-match-1pc jobview-keep-all"
   if ! cmp -s <("$jobview" -m 20 "$log") <(JOBVIEW_SCAN_STEP=0 "$jobview" -m 20 "$log"); then
     echo "   WARNING: -m 20 read from the end differs from the whole scan's" >&2
     echo "$key" >>"$bench_dir/tail-differs"
@@ -121,6 +121,9 @@ for key in $logs; do
     sample "$samples/jobview-t-template20" "$jobview" -t "$root/bench/template20.tpl" "$log"
     sample "$samples/jobview-R" "$jobview" -R "$log"
     sample "$samples/jobview-m20" "$jobview" -m 20 "$log"
+    # One host of 64 sends about 1.6 % of the jobs; every job has an owner.
+    sample "$samples/jobview-match-1pc" "$jobview" --match job-originating-host-name=host-7.local "$log"
+    sample "$samples/jobview-keep-all" "$jobview" --owner '*' "$log"
     [[ -n $baseline_jobview ]] && sample "$samples/baseline" "$baseline_jobview" "$log"
     echo "   round $run done"
   done
@@ -177,6 +180,11 @@ END {
   verdict(sprintf("-m 20 on the %s log within 1 ms of the %s log", s, smallest), d < 0.001 && d > -0.001,
           sprintf("%.2f ms against %.2f ms", 1000 * time[s, "jobview-m20"], 1000 * time[smallest, "jobview-m20"]))
   verdict("-m 20 shows what the whole scan shows", tail_differs == "", tail_differs)
+  verdict("selection of about 1% of the jobs <= 2x cat", ratio(s, "jobview-match-1pc") <= 2,
+          sprintf("%.2fx", ratio(s, "jobview-match-1pc")))
+  verdict("selection that keeps every job <= 1.1x the display without it",
+          time[s, "jobview-keep-all"] <= 1.1 * time[s, "jobview"],
+          sprintf("%.2fx", time[s, "jobview-keep-all"] / time[s, "jobview"]))
   verdict("peak RSS <= 16 MiB, every jobview run", worst_rss <= 16384, sprintf("%.1f MiB", worst_rss / 1024))
   if (long != "" && (long, "jobview") in time) {
     l = ratio(long, "jobview"); g = ratio(s, "jobview")

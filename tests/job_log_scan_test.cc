@@ -213,7 +213,7 @@ TEST(JobLogScan, ShapesReadFromTheEndIndexTheNewestRecordsAsAWholeScan) {
         for (const long m : {1, 2, 3, 5, 40000}) {
           SCOPED_TRACE(std::string(logs[i].name) + ", step " + std::to_string(step) + ", -m " +
                        std::to_string(m) + (halves_min == 2 ? ", two threads" : ""));
-          const ScanResult tail = scan_job_logs({path.c_str()}, ScanOptions{0, m, true});
+          const ScanResult tail = scan_job_logs({path.c_str()}, ScanOptions{0, m, true, nullptr});
           ASSERT_TRUE(tail.ok);
           EXPECT_TRUE(tail.jobs_indexed > static_cast<unsigned long>(m) ||
                       tail.index.size() == whole.index.size());

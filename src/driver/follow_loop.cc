@@ -57,8 +57,13 @@ std::FILE* rotated(const char* path, const Followed& log) {
 
 class BatchWriter {
  public:
-  BatchWriter(const RunSettings& settings, const DisplayTemplate& tpl, DisplayCount count)
-      : settings_(settings), tpl_(tpl), count_(count), renderer_(tpl, settings.raw) {}
+  BatchWriter(const RunSettings& settings, const DisplayTemplate& tpl,
+              const JobSelection* selection, DisplayCount count)
+      : settings_(settings),
+        tpl_(tpl),
+        selection_(selection),
+        count_(count),
+        renderer_(tpl, settings.raw) {}
 
   // Each job, then its documents newest first, as the display shows them.
   // False when a raw record was no longer where it was read.
@@ -75,6 +80,7 @@ class BatchWriter {
       const size_t documents = first_document;
       first_document = job + 1;
       if (tpl_.job_items.empty()) continue;  // nothing is shown, documents included
+      if (selection_ != nullptr && !selection_->selects(entry(job), work_)) continue;
       if (!settings_.raw &&
           (!count_.header_written || (every != 0 && count_.jobs_shown % every == 0))) {
         renderer_.print_text_list(tpl_.header_lines);
@@ -98,14 +104,17 @@ class BatchWriter {
 
   const RunSettings& settings_;
   const DisplayTemplate& tpl_;
+  const JobSelection* selection_;
+  JobSelection::Work work_;
   DisplayCount count_;
   RecordRenderer renderer_;
 };
 
 }  // namespace
 
-int follow_log(const RunSettings& settings, const DisplayTemplate& tpl, std::FILE* stream,
-               LockHandle lock, DisplayCount count) {
+int follow_log(const RunSettings& settings, const DisplayTemplate& tpl,
+               const JobSelection* selection, std::FILE* stream, LockHandle lock,
+               DisplayCount count) {
   const char* path = settings.logs.front();
   Followed log;
   if (!open_followed(stream, log)) {
@@ -119,7 +128,7 @@ int follow_log(const RunSettings& settings, const DisplayTemplate& tpl, std::FIL
   x_unlock(lock);
 
   LogWatch watch(path);
-  BatchWriter writer(settings, tpl, count);
+  BatchWriter writer(settings, tpl, selection, count);
   for (bool more = false; !stop_requested();) {
     if (!more && !watch.wait()) return 0;
     if (stop_requested()) return 0;

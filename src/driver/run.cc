@@ -1,10 +1,13 @@
 #include "driver/run.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <new>
 
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
@@ -16,6 +19,8 @@
 #include "platform/file_lookup.h"
 #include "platform/log_watch.h"
 #include "platform/named_lock.h"
+#include "select/job_selection.h"
+#include "select/time_words.h"
 #include "template/template_parser.h"
 
 namespace {
@@ -65,10 +70,12 @@ bool is_regular(std::FILE* stream) {
 // and the job numbers of -S) or a cursor file says where to begin.
 // JOBVIEW_SCAN_STEP, for the tests: 0 reads every log whole, N > 0 makes the
 // first step back N bytes long.
-ScanOptions scan_options(const RunSettings& settings) {
-  ScanOptions options{settings.start_after, settings.max_jobs, false};
-  options.from_end =
-      settings.start_after == 0 && !settings.stamp && settings.cursor_file == nullptr;
+// A selection counts only the jobs it shows toward -m, which a reading back
+// cannot tell: the logs are then read whole.
+ScanOptions scan_options(const RunSettings& settings, const JobCounter& jobs_shown) {
+  ScanOptions options{settings.start_after, settings.max_jobs, false, jobs_shown};
+  options.from_end = settings.start_after == 0 && !settings.stamp &&
+                     settings.cursor_file == nullptr && !jobs_shown;
   if (const char* step = std::getenv("JOBVIEW_SCAN_STEP")) {
     const long bytes = std::strtol(step, nullptr, 10);
     if (bytes <= 0) options.from_end = false;
@@ -77,9 +84,31 @@ ScanOptions scan_options(const RunSettings& settings) {
   return options;
 }
 
+[[noreturn]] void out_of_memory() {
+  error("Out of memory.\n");
+  // Not exit(): the other thread may be using what exit() would tear down.
+  _exit(1);
+}
+
+// The command line has checked every text already.
+void choose_jobs(const RunSettings& settings, JobSelection& selection) {
+  for (const std::string& match : settings.matches) selection.add_match(match);
+  const int64_t now = std::time(nullptr);
+  int64_t seconds = 0;
+  if (settings.since != nullptr && read_time_word(settings.since, now, seconds)) {
+    selection.set_since(seconds);
+  }
+  if (settings.until != nullptr && read_time_word(settings.until, now, seconds)) {
+    selection.set_until(seconds);
+  }
+}
+
 }  // namespace
 
+void end_run_when_out_of_memory() { std::set_new_handler(out_of_memory); }
+
 int run(int argc, char** argv) {
+  end_run_when_out_of_memory();
   RunSettings settings;
   DisplayTemplate& tpl = display_template();
   switch (parse_command_line(argc, argv, settings, tpl)) {
@@ -141,16 +170,32 @@ int run(int argc, char** argv) {
 
   // Past the error limit the run ends where it stands, with the lock still
   // held until the process is gone.
-  const ScanResult scan = scan_job_logs(logs, scan_options(settings));
+  JobSelection selection;
+  choose_jobs(settings, selection);
+  SelectedJobs selected(selection);
+  const SelectedJobs* chosen = selection.active() ? &selected : nullptr;
+  JobCounter jobs_shown;
+  if (chosen != nullptr) {
+    jobs_shown = [&selected](const RecordIndex& index, unsigned long limit) {
+      return selected.decide(index, limit);
+    };
+  }
+  const ScanResult scan = scan_job_logs(logs, scan_options(settings, jobs_shown));
   if (error_limit_reached()) return 1;
-  if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
+  // Jobs are chosen in display order only until -m of them are.
+  if (chosen != nullptr && scan.ok) {
+    selected.decide(scan.index, static_cast<unsigned long>(settings.max_jobs));
+  }
+  const bool any_shown = chosen != nullptr ? selected.count() != 0 : !scan.index.empty();
+  if (settings.stamp && any_shown) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;
   DisplayCount count;
-  const bool shown = scan.ok && show_records(scan.index, settings, tpl, &count);
+  const bool shown = scan.ok && show_records(scan.index, settings, tpl, chosen, &count);
   // The display is complete only once it has left the buffer, so that happens under the lock.
   output_channel().flush();
   if (shown && followed != nullptr && !output_channel().failed()) {
-    return follow_log(settings, tpl, followed, lock, count);
+    return follow_log(settings, tpl, chosen != nullptr ? &selection : nullptr, followed, lock,
+                      count);
   }
 
   x_unlock(lock);

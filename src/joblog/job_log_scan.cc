@@ -292,7 +292,7 @@ NewRecords read_new_records(LogFile& log, int64_t from, int64_t limit) {
     while (jobs_end > 0 && (records[jobs_end - 1] & 1) == 0) --jobs_end;
     if (jobs_end > 0) {
       batch.end = jobs_end < records.size() ? records[jobs_end] >> 1 : last;
-      records.resize(jobs_end);
+      records.erase(records.begin() + static_cast<std::ptrdiff_t>(jobs_end), records.end());
       return batch;
     }
     records.clear();
@@ -308,9 +308,11 @@ void set_scan_first_step(int64_t bytes) { first_step = bytes > 0 ? bytes : 1; }
 ScanResult scan_job_logs(const std::vector<LogSource>& logs, const ScanOptions& options) {
   ScanResult result;
   const unsigned long limit = static_cast<unsigned long>(options.max_jobs);  // -1: no limit
-  const bool from_end = options.from_end && options.start_after == 0;
+  const JobCounter& jobs_shown = options.jobs_shown;
+  const bool from_end = options.from_end && options.start_after == 0 && !jobs_shown;
   for (const LogSource& log : logs) {
-    if (!result.ok || result.jobs_indexed >= limit) break;
+    if (!result.ok) break;
+    if ((jobs_shown ? jobs_shown(result.index, limit) : result.jobs_indexed) >= limit) break;
     ++result.logs_taken;
     LogScanner(result, result.logs_taken == 1 ? options.start_after : 0,
                from_end && limit != ULONG_MAX, limit - result.jobs_indexed)

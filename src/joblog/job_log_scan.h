@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,10 @@ struct ScanResult {
   std::string stamp;               // identification stamp of the last accepted log
 };
 
+// Counts the jobs of the index that will be shown, up to `limit`: when jobs
+// are chosen by what they hold, -m counts only those.
+using JobCounter = std::function<unsigned long(const RecordIndex& index, unsigned long limit)>;
+
 // What the scan of each log indexes.
 struct ScanOptions {
   long start_after = 0;  // job records of the first log passed over, with their documents
@@ -24,18 +29,22 @@ struct ScanOptions {
   // jobs still wanted (the oldest of them ends the documents of the last one
   // wanted), or to its start. The records indexed then begin there: a display
   // of max_jobs jobs, newest first, shows the same as after a whole scan.
-  // Needs start_after 0, since passing over counts from the start.
+  // Needs start_after 0, since passing over counts from the start, and no
+  // jobs_shown, which counts jobs the reading back cannot tell.
   bool from_end = false;
+  JobCounter jobs_shown;  // null: every job indexed counts
 };
 
 // Opens each log in order (its stream when it has one, else through
 // locate_file), checks its banner and indexes its records. The start-after
 // count applies to the first log only; max_jobs, compared as unsigned, is
-// checked between logs, and read from the end, within a log too.
+// checked between logs against the jobs indexed so far or what jobs_shown
+// counts of the index (given max_jobs as unsigned, the most it needs to
+// count), and read from the end, within a log too.
 ScanResult scan_job_logs(const std::vector<LogSource>& logs, const ScanOptions& options);
-inline ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after,
-                                long max_jobs) {
-  return scan_job_logs(logs, ScanOptions{start_after, max_jobs, false});
+inline ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs,
+                                const JobCounter& jobs_shown = nullptr) {
+  return scan_job_logs(logs, ScanOptions{start_after, max_jobs, false, jobs_shown});
 }
 
 // What the first two lines of a log say.

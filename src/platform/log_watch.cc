@@ -6,10 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <initializer_list>
 
 namespace {
 
@@ -58,13 +59,17 @@ bool stop_requested() { return stop_signal != 0; }
 LogWatch::LogWatch(const char* path) {
   const char* poll_only = std::getenv("JOBVIEW_FOLLOW_POLL");
   if (poll_only != nullptr && std::strcmp(poll_only, "1") == 0) return;
-  std::string folder(path);
-  const size_t slash = folder.rfind('/');
-  folder = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
+  char folder[PATH_MAX] = ".";
+  if (const char* slash = std::strrchr(path, '/')) {
+    const size_t length = slash == path ? 1 : static_cast<size_t>(slash - path);
+    if (length >= sizeof folder) return;
+    std::memcpy(folder, path, length);
+    folder[length] = '\0';
+  }
   inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   if (inotify_ < 0) return;
   const uint32_t events = IN_MODIFY | IN_ATTRIB | IN_CREATE | IN_MOVED_TO | IN_CLOSE_WRITE;
-  if (inotify_add_watch(inotify_, folder.c_str(), events) < 0) {
+  if (inotify_add_watch(inotify_, folder, events) < 0) {
     close(inotify_);
     inotify_ = -1;
   }

@@ -92,3 +92,8 @@ f.expect("a reader that goes away", 2)
 f.proc.stdout.close()
 write("a.log", "append", job(8))
 print("ended with status", f.proc.wait(DEADLINE))
+
+f = Follower("-R", "--owner", "u12", "a.log")
+write("a.log", "append", job(11) + job(12) + job(13))
+f.expect("--owner u12: the chosen job only", 2)
+f.stop()
