@@ -59,9 +59,9 @@ job = lambda n: "j:%d\n  user-name u%d\n" % (n, n)
 doc = lambda n: "d.%d\n  document-name doc%d\n" % (n, n)
 banner = " Job Log created %s\n %d\n"
 
-write("a.log", "new", banner % ("A", 1) + doc(1) + job(1) + job(2) + doc(3))
+write("a.log", "new", banner % ("A", 1) + doc(1) + job(1) + doc(2) + job(2) + doc(3))
 f = Follower("-m", "1", "-r", "2", "-t", "t.tpl", "a.log")
-f.expect("first display: the newest job, its document held", 2)
+f.expect("first display: the newest job, the document after it held", 3)
 write("a.log", "append", job(3))
 f.expect("job 3 with the document held for it", 2)
 write("a.log", "append", doc(4), job(4) + doc(5))
