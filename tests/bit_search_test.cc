@@ -51,7 +51,7 @@ TEST(BitSearch, EverySearchAgreesWithAPlainOne) {
 // version walks each line's leading blanks.
 TEST(NameStarts, AgreeWithAPlainWalkOverLines) {
   std::vector<std::string> records = {
-      "j\n" + std::string(70, ' ') + "indented past a word\n",
+      "j\n" + std::string(140, ' ') + "indented past a whole word\n",
       "j" + std::string(62, 'x') + "\r\n\ta\r\n",       // CR at bit 63, its newline at 64
       "j" + std::string(62, 'x') + "\n" + "b\n \r\n"};  // newline at bit 63: a line at 64
   std::mt19937 random(11);
