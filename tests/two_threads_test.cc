@@ -92,11 +92,14 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   limited.start_after = 5;
   RunSettings raw;
   raw.raw = true;
+  RunSettings passed_over;  // the choices split at another record
+  passed_over.start_after = 3;
+  passed_over.job_count = 7;
   RunSettings wide_limit;
   wide_limit.max_jobs = 20;
 
   JobSelection owners;
-  owners.add_match("user-name=*[a-m]*");
+  owners.add_match("user-name=*e*");
   owners.add_match("job-type=[cps]*");
 
   const struct {
@@ -114,12 +117,13 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
       {"raw, damaged", {damaged_log.c_str()}, raw, builtin},
       {"wide", {clean_log.c_str()}, wide_limit, wide},
       {"selected, damaged", {damaged_log.c_str(), clean_log.c_str()}, every_seven, csv, &owners},
+      {"selected, passed over", {damaged_log.c_str()}, passed_over, builtin, &owners},
       {"selected, limited", {damaged_log.c_str(), clean_log.c_str()}, limited, json, &owners},
   };
   for (const auto& run : kRuns) {
     SCOPED_TRACE(run.name);
-    const std::string one = display(run.logs, run.settings, run.tpl, false);
-    const std::string two = display(run.logs, run.settings, run.tpl, true);
+    const std::string one = display(run.logs, run.settings, run.tpl, false, run.selection);
+    const std::string two = display(run.logs, run.settings, run.tpl, true, run.selection);
     EXPECT_GT(one.size(), 10000u);
     EXPECT_TRUE(one == two) << one.size() << " bytes on one thread, " << two.size() << " on two";
   }
