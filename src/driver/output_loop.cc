@@ -34,8 +34,10 @@ struct Position {
 // display or a test sets it.
 size_t stretch_groups = 0;
 constexpr size_t kNoStretches = SIZE_MAX / 8;  // more groups than any index holds
-// What the second thread gathers of a stretch before it hands the rest back:
-// memory stays bounded whatever the template makes of a record.
+// What either thread gathers of a stretch at most: a group that would pass it
+// (one large record, or a template that makes much of a small one) is left,
+// with the rest of the stretch, to be made straight to standard output when
+// the stretch is written. Memory stays bounded whatever a record holds.
 constexpr size_t kGatheredMax = size_t{1} << 20;
 
 class DisplayMaker {
@@ -75,16 +77,34 @@ class DisplayMaker {
 
   // Up to `count` groups from `at` (the first whatever the limit), stopping
   // early once standard output has failed (formatting the rest would be lost
-  // work) or once more than `gathered_max` bytes are gathered.
-  // Returns how many were made.
-  size_t groups(Position& at, size_t count, size_t gathered_max = 0) {
+  // work). Returns how many were made.
+  size_t groups(Position& at, size_t count) {
     size_t done = 0;
     while (done < count && (done == 0 || more(at))) {
       group(at, true);
       ++done;
-      if (gathered_max == 0 ? output_channel().failed() : out_.gathered_size() > gathered_max) {
+      if (output_channel().failed()) break;
+    }
+    return done;
+  }
+
+  // groups() into a gathering channel, stopping before a group whose record
+  // is larger than the channel's limit or whose bytes pass it; that group is
+  // taken back whole (`at` stays before it). Possibly none is made.
+  size_t gathered_groups(Position& at, size_t count) {
+    size_t done = 0;
+    while (done < count && (done == 0 || more(at))) {
+      const JobEntry& head = at.cursor.entry();
+      if (head.record_end - head.record_offset > static_cast<int64_t>(kGatheredMax)) break;
+      const Position before = at;
+      const size_t gathered = out_.gathered_size();
+      group(at, true);
+      if (out_.gather_overflowed()) {
+        out_.rewind_gathered(gathered);
+        at = before;
         break;
       }
+      ++done;
     }
     return done;
   }
@@ -149,14 +169,14 @@ class StretchMaker {
   StretchMaker(const RunSettings& settings, const DisplayTemplate& tpl,
                const SelectedJobs* selected, OutputChannel& like)
       : maker_(settings, tpl, selected, out_) {
-    out_.gather_into(&gathered_, like);
+    out_.gather_into(&gathered_, like, kGatheredMax);
   }
 
   void make(Stretch& stretch) {
     gathered_.swap(stretch.bytes);
     gathered_.clear();
     stretch.end = stretch.start;
-    stretch.made = maker_.groups(stretch.end, stretch.groups, kGatheredMax);
+    stretch.made = maker_.gathered_groups(stretch.end, stretch.groups);
     out_.flush();
     gathered_.swap(stretch.bytes);
   }

@@ -1,8 +1,11 @@
 #include "driver/run.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <new>
 
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
@@ -54,6 +57,12 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
   output_channel().append("\n");
 }
 
+[[noreturn]] void out_of_memory() {
+  error("Out of memory.\n");
+  // Not exit(): the other thread may be using what exit() would tear down.
+  _exit(1);
+}
+
 // The command line has checked every text already.
 void choose_jobs(const RunSettings& settings, JobSelection& selection) {
   for (const std::string& match : settings.matches) selection.add_match(match);
@@ -69,7 +78,10 @@ void choose_jobs(const RunSettings& settings, JobSelection& selection) {
 
 }  // namespace
 
+void end_run_when_out_of_memory() { std::set_new_handler(out_of_memory); }
+
 int run(int argc, char** argv) {
+  end_run_when_out_of_memory();
   RunSettings settings;
   DisplayTemplate& tpl = display_template();
   switch (parse_command_line(argc, argv, settings, tpl)) {
