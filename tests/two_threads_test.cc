@@ -20,6 +20,7 @@
 #include "driver/run_settings.h"
 #include "joblog/job_log_scan.h"
 #include "log_generator.h"
+#include "select/job_selection.h"
 #include "support/temp_dir.h"
 #include "template/display_template.h"
 #include "template/template_parser.h"
@@ -35,13 +36,25 @@ std::string generated_log(const LogShape& shape) {
 }
 
 std::string display(const std::vector<LogSource>& logs, const RunSettings& settings,
-                    const DisplayTemplate& tpl, bool two_threads) {
+                    const DisplayTemplate& tpl, bool two_threads,
+                    const JobSelection* selection = nullptr) {
   set_scan_halves_min(two_threads ? 4096 : INT64_MAX);
   set_display_stretch(two_threads ? 3 : SIZE_MAX / 8);
+  set_selection_halves_min(two_threads ? 64 : SIZE_MAX);
   std::FILE* out = std::tmpfile();
   output_channel().set_stream(out);
-  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
-  if (scan.ok) show_records(scan.index, settings, tpl);
+  JobSelection everything;
+  SelectedJobs selected(selection != nullptr ? *selection : everything);
+  const unsigned long limit = static_cast<unsigned long>(settings.max_jobs);
+  JobCounter counter;
+  if (selection != nullptr) {
+    counter = [&](const RecordIndex& index, unsigned long) {
+      return selected.decide(index, limit);
+    };
+  }
+  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs, counter);
+  if (selection != nullptr) selected.decide(scan.index, limit);
+  if (scan.ok) show_records(scan.index, settings, tpl, selection != nullptr ? &selected : nullptr);
   output_channel().flush();
   output_channel().set_stream(nullptr);
   std::string made;
@@ -101,14 +114,22 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   limited.start_after = 5;
   RunSettings raw;
   raw.raw = true;
+  RunSettings passed_over;  // the choices split at another record
+  passed_over.start_after = 3;
+  passed_over.job_count = 7;
   RunSettings wide_limit;
   wide_limit.max_jobs = 20;
+
+  JobSelection owners;
+  owners.add_match("user-name=*e*");
+  owners.add_match("job-type=[cps]*");
 
   const struct {
     const char* name;
     std::vector<LogSource> logs;
     const RunSettings& settings;
     const DisplayTemplate& tpl;
+    const JobSelection* selection = nullptr;
   } kRuns[] = {
       {"built-in", {clean_log.c_str()}, plain, builtin},
       {"built-in, damaged", {damaged_log.c_str()}, plain, builtin},
@@ -120,11 +141,14 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
       {"wider", {clean_log.c_str()}, limited, wider},
       {"raw, a large record", {large_log.c_str()}, raw, builtin},
       {"every name, a large record", {large_log.c_str()}, plain, every_name},
+      {"selected, damaged", {damaged_log.c_str(), clean_log.c_str()}, every_seven, csv, &owners},
+      {"selected, passed over", {damaged_log.c_str()}, passed_over, builtin, &owners},
+      {"selected, limited", {damaged_log.c_str(), clean_log.c_str()}, limited, json, &owners},
   };
   for (const auto& run : kRuns) {
     SCOPED_TRACE(run.name);
-    const std::string one = display(run.logs, run.settings, run.tpl, false);
-    const std::string two = display(run.logs, run.settings, run.tpl, true);
+    const std::string one = display(run.logs, run.settings, run.tpl, false, run.selection);
+    const std::string two = display(run.logs, run.settings, run.tpl, true, run.selection);
     EXPECT_GT(one.size(), 10000u);
     EXPECT_TRUE(one == two) << one.size() << " bytes on one thread, " << two.size() << " on two";
   }

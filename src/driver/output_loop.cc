@@ -22,6 +22,7 @@ namespace {
 struct Position {
   RecordIndex::Cursor cursor;
   unsigned long jobs_shown = 0;
+  unsigned long jobs_passed = 0;  // job records the cursor has passed, shown or not
   bool header_pending = true;
   // Set when a raw record was no longer in this log where the scan found it:
   // the display stops there.
@@ -41,8 +42,13 @@ constexpr size_t kGatheredMax = size_t{1} << 20;
 
 class DisplayMaker {
  public:
-  DisplayMaker(const RunSettings& settings, const DisplayTemplate& tpl, OutputChannel& out)
-      : settings_(settings), tpl_(tpl), out_(out), renderer_(tpl, settings.raw, out) {}
+  DisplayMaker(const RunSettings& settings, const DisplayTemplate& tpl,
+               const SelectedJobs* selected, OutputChannel& out)
+      : settings_(settings),
+        tpl_(tpl),
+        selected_(selected),
+        out_(out),
+        renderer_(tpl, settings.raw, out) {}
 
   // Whether another group follows `at`. Counts compare as unsigned: a limit of
   // -1 never stops the display.
@@ -53,6 +59,9 @@ class DisplayMaker {
 
   // Makes the group at `at` and moves past it; with `render` false only moves.
   void group(Position& at, bool render) {
+    if (selected_ != nullptr && !(at.cursor.entry().is_job && selected_->shows(at.jobs_passed))) {
+      return pass(at);
+    }
     // A negative repeat count divides only a count of 0.
     const unsigned long every = static_cast<unsigned long>(settings_.job_count);
     if (render && !settings_.raw &&
@@ -114,11 +123,21 @@ class DisplayMaker {
   }
 
  private:
+  // Moves past a group that is not shown.
+  void pass(Position& at) {
+    if (at.cursor.entry().is_job) {
+      at.cursor.next();
+      ++at.jobs_passed;
+    }
+    while (!at.cursor.done() && !at.cursor.entry().is_job) at.cursor.next();
+  }
+
   // Shows the entry under the cursor with `items` and moves on. While the job
   // list is empty nothing is shown, documents included.
   void show(const DisplayList& items, Position& at, bool render) {
     const JobEntry entry = at.cursor.entry();
     at.cursor.next();
+    if (entry.is_job) ++at.jobs_passed;
     if (tpl_.job_items.empty()) return;  // nor is a job counted
     if (render && !renderer_.render_record(items, entry)) at.changed_log = entry.log;
     if (entry.is_job) ++at.jobs_shown;
@@ -126,6 +145,7 @@ class DisplayMaker {
 
   const RunSettings& settings_;
   const DisplayTemplate& tpl_;
+  const SelectedJobs* selected_;
   OutputChannel& out_;
   RecordRenderer renderer_;
 };
@@ -146,8 +166,9 @@ struct Stretch {
 // of its own (one for each thread).
 class StretchMaker {
  public:
-  StretchMaker(const RunSettings& settings, const DisplayTemplate& tpl, OutputChannel& like)
-      : maker_(settings, tpl, out_) {
+  StretchMaker(const RunSettings& settings, const DisplayTemplate& tpl,
+               const SelectedJobs* selected, OutputChannel& like)
+      : maker_(settings, tpl, selected, out_) {
     out_.gather_into(&gathered_, like, kGatheredMax);
   }
 
@@ -171,9 +192,9 @@ class StretchMaker {
 // made ones in order.
 class ParallelDisplay {
  public:
-  ParallelDisplay(const RunSettings& settings, const DisplayTemplate& tpl, DisplayMaker& direct,
-                  const Position& start)
-      : settings_(settings), tpl_(tpl), direct_(direct), planned_(start) {
+  ParallelDisplay(const RunSettings& settings, const DisplayTemplate& tpl,
+                  const SelectedJobs* selected, DisplayMaker& direct, const Position& start)
+      : settings_(settings), tpl_(tpl), selected_(selected), direct_(direct), planned_(start) {
     for (size_t i = 0; i < kInFlight; ++i) ring_.emplace_back(start);
   }
 
@@ -181,8 +202,8 @@ class ParallelDisplay {
   bool show_all() {
     // Made here: whether standard output is a terminal is settled before the
     // second thread starts.
-    StretchMaker maker(settings_, tpl_, output_channel());
-    StretchMaker helper_maker(settings_, tpl_, output_channel());
+    StretchMaker maker(settings_, tpl_, selected_, output_channel());
+    StretchMaker helper_maker(settings_, tpl_, selected_, output_channel());
     std::thread helper;
     try {
       helper = std::thread([this, &helper_maker] { help(helper_maker); });
@@ -280,6 +301,7 @@ class ParallelDisplay {
 
   const RunSettings& settings_;
   const DisplayTemplate& tpl_;
+  const SelectedJobs* selected_;
   DisplayMaker& direct_;
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -296,14 +318,14 @@ class ParallelDisplay {
 
 void set_display_stretch(size_t groups) { stretch_groups = groups > 0 ? groups : 1; }
 
-bool show_records(const RecordIndex& index, const RunSettings& settings,
-                  const DisplayTemplate& tpl) {
+bool show_records(const RecordIndex& index, const RunSettings& settings, const DisplayTemplate& tpl,
+                  const SelectedJobs* selected) {
   if (index.empty()) return true;
-  DisplayMaker direct(settings, tpl, output_channel());
+  DisplayMaker direct(settings, tpl, selected, output_channel());
   Position at{index.begin()};
   if (stretch_groups == 0) stretch_groups = has_second_processor() ? 512 : kNoStretches;
   if (index.size() > 4 * stretch_groups) {
-    ParallelDisplay display(settings, tpl, direct, at);
+    ParallelDisplay display(settings, tpl, selected, direct, at);
     if (display.show_all()) return direct.finish(display.jobs_shown(), display.changed_log());
   }
   direct.groups(at, index.size());

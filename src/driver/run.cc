@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <new>
 
 #include "diag/diagnostics.h"
@@ -14,6 +15,8 @@
 #include "joblog/log_source.h"
 #include "platform/file_lookup.h"
 #include "platform/named_lock.h"
+#include "select/job_selection.h"
+#include "select/time_words.h"
 #include "template/template_parser.h"
 
 namespace {
@@ -58,6 +61,19 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
   error("Out of memory.\n");
   // Not exit(): the other thread may be using what exit() would tear down.
   _exit(1);
+}
+
+// The command line has checked every text already.
+void choose_jobs(const RunSettings& settings, JobSelection& selection) {
+  for (const std::string& match : settings.matches) selection.add_match(match);
+  const int64_t now = std::time(nullptr);
+  int64_t seconds = 0;
+  if (settings.since != nullptr && read_time_word(settings.since, now, seconds)) {
+    selection.set_since(seconds);
+  }
+  if (settings.until != nullptr && read_time_word(settings.until, now, seconds)) {
+    selection.set_until(seconds);
+  }
 }
 
 }  // namespace
@@ -105,11 +121,26 @@ int run(int argc, char** argv) {
 
   // Past the error limit the run ends where it stands, with the lock still
   // held until the process is gone.
-  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
+  JobSelection selection;
+  choose_jobs(settings, selection);
+  SelectedJobs selected(selection);
+  const SelectedJobs* chosen = selection.active() ? &selected : nullptr;
+  JobCounter jobs_shown;
+  if (chosen != nullptr) {
+    jobs_shown = [&selected](const RecordIndex& index, unsigned long limit) {
+      return selected.decide(index, limit);
+    };
+  }
+  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs, jobs_shown);
   if (error_limit_reached()) return 1;
-  if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
+  // Jobs are chosen in display order only until -m of them are.
+  if (chosen != nullptr && scan.ok) {
+    selected.decide(scan.index, static_cast<unsigned long>(settings.max_jobs));
+  }
+  const bool any_shown = chosen != nullptr ? selected.count() != 0 : !scan.index.empty();
+  if (settings.stamp && any_shown) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;
-  const bool shown = scan.ok && show_records(scan.index, settings, tpl);
+  const bool shown = scan.ok && show_records(scan.index, settings, tpl, chosen);
   // The display is complete only once it has left the buffer, so that happens under the lock.
   output_channel().flush();
 

@@ -27,7 +27,9 @@ void RecordIndex::add(int64_t record_offset, bool is_job) {
 
 void RecordIndex::end_log(int64_t scan_end) { logs_.back().scan_end = scan_end; }
 
-RecordIndex::Cursor::Cursor(const RecordIndex* index) : index_(index) { start_log(); }
+RecordIndex::Cursor::Cursor(const RecordIndex* index, size_t log) : index_(index), log_(log) {
+  start_log();
+}
 
 void RecordIndex::Cursor::start_log() {
   for (; !done(); ++log_) {
