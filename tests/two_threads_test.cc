@@ -65,13 +65,14 @@ std::string display(const std::vector<LogSource>& logs, const RunSettings& setti
   return made;
 }
 
-// `records` small jobs, the middle one of `large` bytes of `line_size`-byte lines.
-std::string log_with_a_large_record(int records, size_t large, size_t line_size) {
+// `records` small jobs, `count` from the middle on of `large` bytes of `line_size`-byte lines.
+std::string log_with_large_records(int records, int count, size_t large, size_t line_size) {
   const std::string line = "  job-name " + std::string(line_size - 12, 'v') + "\n";
   std::string log = " Job Log created stamp\n 1\n";
   for (int i = 0; i < records; ++i) {
     log += "jobs:" + std::to_string(i) + "\n  job-name n" + std::to_string(i) + "\n";
-    for (size_t n = 0; i == records / 2 && n < large / line_size; ++n) log += line;
+    const bool is_large = i >= records / 2 && i < records / 2 + count;
+    for (size_t n = 0; is_large && n < large / line_size; ++n) log += line;
   }
   return log;
 }
@@ -87,8 +88,9 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   clean.size = 300 << 10;
   const std::string damaged_log = dir.write("damaged.log", generated_log(damaged));
   const std::string clean_log = dir.write("clean.log", generated_log(clean));
-  // A record of 2 MB among small ones: more than a stretch may gather.
-  const std::string large_log = dir.write("large.log", log_with_a_large_record(60, 2 << 20, 100));
+  // Three records of 700 KB in one stretch: the second passes what may be gathered.
+  const std::string large_log =
+      dir.write("large.log", log_with_large_records(60, 3, 700 << 10, 100));
 
   DisplayTemplate wide;  // 600 KB a job: a stretch of three passes what may be gathered
   ASSERT_TRUE(parse_template(dir.write("wide.tpl",
@@ -161,17 +163,19 @@ TEST(LargeLogs, MemoryDoesNotFollowARecordsSize) {
   GTEST_SKIP() << "the address sanitizer keeps freed memory";
 #endif
   TempDir dir;
-  DisplayTemplate every_name;
+  DisplayTemplate every_name, wide;  // and 30 MB a job from a small record
   ASSERT_TRUE(
       parse_template(dir.write("names.tpl", "%job\n+job-name\n%layout\n{}\n").c_str(), every_name));
+  ASSERT_TRUE(parse_template(dir.write("w.tpl", "%job\nx\n%layout\n{30000000}\n").c_str(), wide));
   const DisplayTemplate builtin = builtin_display();
-  RunSettings plain, raw;
+  RunSettings plain, raw, six;
   raw.raw = true;
+  six.max_jobs = 6;
   const std::pair<const RunSettings*, const DisplayTemplate*> kRuns[] = {
-      {&raw, &builtin}, {&plain, &builtin}, {&plain, &every_name}};
+      {&raw, &builtin}, {&plain, &builtin}, {&plain, &every_name}, {&six, &wide}};
   for (const size_t line_size : {1000, 12}) {
     const std::string path =
-        dir.write("large.log", log_with_a_large_record(3000, 24 << 20, line_size));
+        dir.write("large.log", log_with_large_records(3000, 1, 24 << 20, line_size));
     for (const bool two_threads : {false, true}) {
       for (const auto& run : kRuns) {
         auto show = [&] {
