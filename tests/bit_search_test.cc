@@ -11,8 +11,6 @@
 
 #include "render/name_starts.h"
 
-namespace {
-
 TEST(BitSearch, EverySearchAgreesWithAPlainOne) {
   constexpr size_t kBits = 256;  // four words, and a fifth to spare for the quick searches
   std::vector<std::vector<uint64_t>> shapes(12, std::vector<uint64_t>(kBits / 64 + 1));
@@ -86,5 +84,3 @@ TEST(NameStarts, AgreeWithAPlainWalkOverLines) {
     EXPECT_EQ(m[5 * n + words], ~uint64_t{0});
   }
 }
-
-}  // namespace

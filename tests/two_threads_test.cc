@@ -98,9 +98,7 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
                                        "%layout\n{5}{600000}\n%trailer\nend\n")
                                  .c_str(),
                              wide));
-  DisplayTemplate wider, every_name;  // one job passes what may be gathered; all names of a job
-  ASSERT_TRUE(parse_template(dir.write("wider.tpl", "%job\njob-name\n%layout\n{1100000}\n").c_str(),
-                             wider));
+  DisplayTemplate every_name;  // all names of a job
   ASSERT_TRUE(parse_template(dir.write("names.tpl", "%job\n+job-name\n%layout\n{-3.3}|\n").c_str(),
                              every_name));
   DisplayTemplate csv, json;
@@ -140,7 +138,6 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
       {"json, limited", {damaged_log.c_str(), clean_log.c_str()}, limited, json},
       {"raw, damaged", {damaged_log.c_str()}, raw, builtin},
       {"wide", {clean_log.c_str()}, wide_limit, wide},
-      {"wider", {clean_log.c_str()}, limited, wider},
       {"raw, a large record", {large_log.c_str()}, raw, builtin},
       {"every name, a large record", {large_log.c_str()}, plain, every_name},
       {"selected, damaged", {damaged_log.c_str(), clean_log.c_str()}, every_seven, csv, &owners},

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
 TEST(WantedNames, BothLookupsAgreeForEveryLengthAndByte) {
   // 40 names, one of each length (a table that can be perfect), and 100.
   for (const size_t count : {40, 100}) {
@@ -42,5 +40,3 @@ TEST(WantedNames, BothLookupsAgreeForEveryLengthAndByte) {
     }
   }
 }
-
-}  // namespace
