@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "diag/diagnostics.h"
 #include "template/template_parser.h"
 
 namespace {
@@ -70,6 +71,7 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
       {"wait", required_argument, nullptr, kWaitOption},
       {"follow", no_argument, nullptr, 'f'},
       {nullptr, 0, nullptr, 0}};
+  bool template_option = false;
   optind = 0;  // a full restart of getopt, so the command line can be read more than once
   int option;
   while ((option = getopt_long(argc, argv, "fhl:m:M:r:Rs:St:T:", kLongOptions, nullptr)) != -1) {
@@ -107,6 +109,7 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
       case 't':
         if (!parse_template(optarg, tpl)) return CommandLine::kFailed;
         settings.template_name = optarg;
+        template_option = true;
         break;
       case 'T':
         tpl.default_time_format = optarg;
@@ -138,6 +141,12 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
       default:  // an unknown option or a missing argument (getopt has said which)
         return CommandLine::kUsageError;
     }
+  }
+  // Each line of --json stands for one record: a template, raw records or
+  // the stamp line would break that.
+  if (settings.json && (template_option || settings.raw || settings.stamp)) {
+    note("Option --json cannot be used with -t, -R or -S.\n");
+    return CommandLine::kUsageError;
   }
   settings.logs.assign(argv + optind, argv + argc);
   return settings.logs.empty() ? CommandLine::kUsageError : CommandLine::kRun;

@@ -72,7 +72,8 @@ int run(int argc, char** argv) {
     case CommandLine::kFailed:
       return 1;
   }
-  if (!choose_template(settings, tpl)) return 1;
+  // JSON lines show every attribute: no template has a say in them.
+  if (!settings.json && !choose_template(settings, tpl)) return 1;
   clear_location();
   // Before the lock: a pipe's writer may itself wait for the lock.
   std::vector<LogSource> logs;

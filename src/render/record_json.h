@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diag/output_channel.h"
+#include "joblog/record_index.h"
+#include "render/attribute_lookup.h"
+
+// Writes each record as one JSON object on a line of its own, every attribute
+// line included, so that collectors need no template:
+//   {"record":"job","identifier":"42","log":"a.log","stamp":"...","log_number":7,
+//    "offset":1234,"attributes":{"user-name":"ann","job-state-reasons":["a","b"]}}
+// Attributes keep the order of the record's lines; a name met more than once
+// holds the array of its values, in order, where the name is first met.
+// Names and values are JSON strings as `%escape json` writes them. Memory
+// grows with a record's distinct names only, never with its values.
+class RecordJsonWriter {
+ public:
+  explicit RecordJsonWriter(OutputChannel& out) : out_(out) {}
+  void write(const JobEntry& entry);
+
+ private:
+  struct Name {
+    size_t start;  // in names_
+    size_t size;
+    int64_t first;  // offsets of its first and last lines
+    int64_t last;
+    size_t count;
+  };
+  // The distinct names of the record's body, in the order they are first met.
+  void gather_names(LogFile& log, int64_t body, bool nul_free);
+  // The index in names_list_ of `name`, added when `add` and new; npos when absent.
+  size_t find_name(std::string_view name, int64_t offset, bool add);
+  // Every value of a repeated name, as a JSON array.
+  void write_array(LogFile& log, const Name& name, bool nul_free);
+  void write_string(std::string_view text);
+  std::string_view name_text(const Name& name) const {
+    return {names_.data() + name.start, name.size};
+  }
+
+  OutputChannel& out_;
+  RecordView header_;
+  WantedNames no_names_;
+  AttributeLine line_;
+  std::string names_;  // the bytes of every distinct name, one after another
+  std::vector<Name> names_list_;
+  std::vector<uint32_t> slots_;  // open addressing: index in names_list_ + 1, 0 for none
+  std::string number_;
+};
