@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +33,15 @@ const char* base_name(const char* path) {
 }
 
 long read_number(const char* text) { return std::strtol(text, nullptr, 10); }
+
+// A whole number of seconds, digits only: a sign, blanks or a unit would be
+// read by strtol as something else than was meant.
+bool read_wait(const char* text, long& seconds) {
+  if (*text == '\0' || std::strspn(text, "0123456789") != std::strlen(text)) return false;
+  errno = 0;
+  seconds = std::strtol(text, nullptr, 10);
+  return errno == 0;
+}
 
 // The setting is an int; an argument beyond its range keeps the nearest end
 // instead of wrapping into a different number.
@@ -136,7 +146,10 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
         settings.cursor_file = optarg;
         break;
       case kWaitOption:
-        settings.wait_seconds = read_number(optarg);
+        if (!read_wait(optarg, settings.wait_seconds)) {
+          note(std::string("Unrecognized wait '") + optarg + "'.\n");
+          return CommandLine::kFailed;
+        }
         break;
       default:  // an unknown option or a missing argument (getopt has said which)
         return CommandLine::kUsageError;

@@ -89,7 +89,13 @@ int run(int argc, char** argv) {
     if (error_stream_is_terminal()) {
       note("Waiting for the accounting lock, which another process holds.\n");
     }
-    x_lock(lock);
+    if (settings.wait_seconds < 0) {
+      x_lock(lock);
+    } else if (x_lock_wait(lock, settings.wait_seconds) != 0) {
+      // A scheduled run gives up rather than hang behind a holder that stays.
+      error("Timed out waiting for the accounting lock.\n");
+      return 1;
+    }
   }
 
   // Past the error limit the run ends where it stands, with the lock still
