@@ -82,6 +82,7 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
       {"follow", no_argument, nullptr, 'f'},
       {nullptr, 0, nullptr, 0}};
   bool template_option = false;
+  bool max_jobs_option = false;
   optind = 0;  // a full restart of getopt, so the command line can be read more than once
   int option;
   while ((option = getopt_long(argc, argv, "fhl:m:M:r:Rs:St:T:", kLongOptions, nullptr)) != -1) {
@@ -99,6 +100,7 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
         }
         break;
       case 'm':
+        max_jobs_option = true;
         if (const long max_jobs = read_number(optarg); max_jobs != 0) settings.max_jobs = max_jobs;
         break;
       case 'M':
@@ -159,6 +161,11 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
   // the stamp line would break that.
   if (settings.json && (template_option || settings.raw || settings.stamp)) {
     note("Option --json cannot be used with -t, -R or -S.\n");
+    return CommandLine::kUsageError;
+  }
+  // Jobs left out by a limit would count as shown in the next run.
+  if (settings.cursor_file != nullptr && max_jobs_option) {
+    note("Option --cursor-file cannot be used with -m.\n");
     return CommandLine::kUsageError;
   }
   settings.logs.assign(argv + optind, argv + argc);

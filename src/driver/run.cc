@@ -11,6 +11,7 @@
 #include "joblog/log_source.h"
 #include "platform/file_lookup.h"
 #include "platform/named_lock.h"
+#include "platform/replace_file.h"
 #include "template/template_parser.h"
 
 namespace {
@@ -75,6 +76,14 @@ int run(int argc, char** argv) {
   // JSON lines show every attribute: no template has a say in them.
   if (!settings.json && !choose_template(settings, tpl)) return 1;
   clear_location();
+  CursorScan cursor;
+  if (settings.cursor_file != nullptr) {
+    if (!read_cursor_file(settings.cursor_file, cursor.known)) {
+      error("Unable to read cursor file '%s'.\n", settings.cursor_file);
+      return 1;
+    }
+    cursor.from_points = settings.start_after == 0 && !settings.stamp;
+  }
   // Before the lock: a pipe's writer may itself wait for the lock.
   std::vector<LogSource> logs;
   if (!prepare_log_sources(settings.logs, logs)) return 1;
@@ -100,13 +109,23 @@ int run(int argc, char** argv) {
 
   // Past the error limit the run ends where it stands, with the lock still
   // held until the process is gone.
-  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
+  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs,
+                                        settings.cursor_file != nullptr ? &cursor : nullptr);
   if (error_limit_reached()) return 1;
   if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;
-  const bool shown = scan.ok && show_records(scan.index, settings, tpl);
+  bool shown = scan.ok && show_records(scan.index, settings, tpl);
   // The display is complete only once it has left the buffer, so that happens under the lock.
-  output_channel().flush();
+  shown = output_channel().flush() && shown;
+  // Only a run that showed everything moves the points on: after a failure
+  // the records are shown again rather than lost.
+  if (shown && settings.cursor_file != nullptr && !error_limit_reached()) {
+    if (const int failure = replace_file(settings.cursor_file, cursor_file_text(scan.points))) {
+      error("Unable to write cursor file '%s': %s.\n", settings.cursor_file,
+            std::strerror(failure));
+      shown = false;
+    }
+  }
 
   x_unlock(lock);
   return shown ? 0 : 1;

@@ -1,5 +1,18 @@
 #include "render/log_fields.h"
 
+#include <cstdio>
+
+namespace {
+
+std::string_view decimal(long long value, std::string& scratch) {
+  char text[24];
+  const int size = std::snprintf(text, sizeof text, "%lld", value);
+  scratch.assign(text, static_cast<size_t>(size));
+  return scratch;
+}
+
+}  // namespace
+
 LogField log_field_named(std::string_view name) {
   if (name == "log-name") return LogField::kName;
   if (name == "log-number") return LogField::kNumber;
@@ -13,13 +26,11 @@ std::string_view log_field_value(LogField field, const JobEntry& entry, std::str
     case LogField::kName:
       return entry.log->name();
     case LogField::kNumber:
-      scratch = std::to_string(entry.log_number);
-      return scratch;
+      return decimal(entry.log_number, scratch);
     case LogField::kStamp:
       return entry.log->stamp();
     case LogField::kRecordOffset:
-      scratch = std::to_string(entry.record_offset);
-      return scratch;
+      return decimal(entry.record_offset, scratch);
     case LogField::kNone:
       break;
   }

@@ -1,5 +1,6 @@
 #include "render/record_json.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "joblog/log_lines.h"
@@ -42,40 +43,49 @@ size_t RecordJsonWriter::find_name(std::string_view name, int64_t offset, bool a
   }
 }
 
-void RecordJsonWriter::gather_names(LogFile& log, int64_t body, bool nul_free) {
-  // Cleared slot by slot: a table grown by one large record costs no more later.
-  for (uint32_t& slot : slots_) slot = 0;
-  names_list_.clear();
-  names_.clear();
-  for_each_line(log, body, [&](const LogLine& line) {
-    if (line.at_end || !line.begins_with_space()) return false;
-    if (!read_attribute_line(line, nul_free, line_)) return true;
-    Name& name = names_list_[find_name(line_.name, line.offset, true)];
-    name.last = line.offset;
-    ++name.count;
-    return true;
-  });
+void RecordJsonWriter::walk(LogFile& log, int64_t from, Walk what) {
+  walk_ = what;
+  for_each_line(log, from, [this](const LogLine& line) { return visit(line); });
 }
 
-void RecordJsonWriter::write_array(LogFile& log, const Name& name, bool nul_free) {
-  out_.append("[");
-  const std::string_view wanted = name_text(name);
-  bool first = true;
-  for_each_line(log, name.first, [&](const LogLine& line) {
-    if (line.offset > name.last) return false;
-    if (read_attribute_line(line, nul_free, line_) && line_.name == wanted) {
-      if (!first) out_.append(",");
-      first = false;
+bool RecordJsonWriter::visit(const LogLine& line) {
+  if (line.at_end || !line.begins_with_space()) return false;
+  if (walk_ == Walk::kArray && line.offset > repeated_->last) return false;
+  if (!read_attribute_line(line, nul_free_, line_)) return true;
+  const size_t index = find_name(line_.name, line.offset, walk_ == Walk::kGather);
+  Name& name = names_list_[index];
+  switch (walk_) {
+    case Walk::kGather:
+      name.last = line.offset;
+      ++name.count;
+      return true;
+    case Walk::kArray:
+      if (&name != repeated_) return true;
+      if (!first_value_) out_.append(",");
+      first_value_ = false;
       write_string(line_.value);
-    }
-    return true;
-  });
-  out_.append("]");
+      return true;
+    case Walk::kWrite:
+      break;
+  }
+  if (name.first != line.offset) return true;  // a later line of a repeated name
+  if (written_++ != 0) out_.append(",");
+  write_string(line_.name);
+  out_.append(":");
+  if (name.count > 1) {
+    // Its array is gathered by a walk of its own once this one has stopped:
+    // nothing may read the log while a walk goes on.
+    repeated_ = &name;
+    resume_ = line.offset + line.size;
+    return false;
+  }
+  write_string(line_.value);
+  return true;
 }
 
 void RecordJsonWriter::write(const JobEntry& entry) {
   LogFile& log = *entry.log;
-  const bool nul_free = !log.has_nul() && log.unchanged_since_scan();
+  nul_free_ = !log.has_nul() && log.unchanged_since_scan();
   header_.read(log, entry.record_offset, no_names_, entry.record_end);
   out_.append(entry.is_job ? "{\"record\":\"job\",\"identifier\":"
                            : "{\"record\":\"document\",\"identifier\":");
@@ -90,33 +100,22 @@ void RecordJsonWriter::write(const JobEntry& entry) {
   out_.append(log_field_value(LogField::kRecordOffset, entry, number_));
   out_.append(",\"attributes\":{");
 
+  // A table grown for a record of many names is given up, not cleared for each record after it.
+  if (slots_.size() > 64) slots_.clear();
+  std::fill(slots_.begin(), slots_.end(), 0);
+  names_list_.clear();
+  names_.clear();
   const int64_t body = read_line(log, entry.record_offset).size + entry.record_offset;
-  gather_names(log, body, nul_free);
-  // The lines once more, a stretch at a time: a repeated name's array is
-  // gathered from its lines between two stretches, since nothing may read
-  // the log while a stretch is walked.
-  size_t written = 0;
-  for (int64_t from = body; written < names_list_.size();) {
-    const Name* repeated = nullptr;
-    for_each_line(log, from, [&](const LogLine& line) {
-      if (line.at_end || !line.begins_with_space()) return false;
-      if (!read_attribute_line(line, nul_free, line_)) return true;
-      const size_t index = find_name(line_.name, line.offset, false);
-      const Name& name = names_list_[index];
-      if (name.first != line.offset) return true;  // a later line of a repeated name
-      if (written++ != 0) out_.append(",");
-      write_string(line_.name);
-      out_.append(":");
-      if (name.count > 1) {
-        repeated = &name;
-        from = line.offset + line.size;
-        return false;
-      }
-      write_string(line_.value);
-      return true;
-    });
-    if (repeated == nullptr) break;
-    write_array(log, *repeated, nul_free);
+  walk(log, body, Walk::kGather);
+  written_ = 0;
+  for (int64_t from = body; written_ < names_list_.size(); from = resume_) {
+    repeated_ = nullptr;
+    walk(log, from, Walk::kWrite);
+    if (repeated_ == nullptr) break;
+    out_.append("[");
+    first_value_ = true;
+    walk(log, repeated_->first, Walk::kArray);
+    out_.append("]");
   }
   out_.append("}}\n");
 }

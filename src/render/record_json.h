@@ -30,12 +30,14 @@ class RecordJsonWriter {
     int64_t last;
     size_t count;
   };
-  // The distinct names of the record's body, in the order they are first met.
-  void gather_names(LogFile& log, int64_t body, bool nul_free);
-  // The index in names_list_ of `name`, added when `add` and new; npos when absent.
+  // What a walk over the record's body lines does with each.
+  enum class Walk { kGather, kWrite, kArray };
+  // Walks the body lines from `from` with visit(); they are read in one loop
+  // for the three walks, which keeps the program small.
+  void walk(LogFile& log, int64_t from, Walk what);
+  bool visit(const LogLine& line);
+  // The index in names_list_ of `name`, added when `add` and new.
   size_t find_name(std::string_view name, int64_t offset, bool add);
-  // Every value of a repeated name, as a JSON array.
-  void write_array(LogFile& log, const Name& name, bool nul_free);
   void write_string(std::string_view text);
   std::string_view name_text(const Name& name) const {
     return {names_.data() + name.start, name.size};
@@ -49,4 +51,11 @@ class RecordJsonWriter {
   std::vector<Name> names_list_;
   std::vector<uint32_t> slots_;  // open addressing: index in names_list_ + 1, 0 for none
   std::string number_;
+  // The state of a walk.
+  Walk walk_ = Walk::kGather;
+  bool nul_free_ = false;
+  size_t written_ = 0;              // names written so far
+  const Name* repeated_ = nullptr;  // kWrite: the repeated name met; kArray: the name gathered
+  int64_t resume_ = 0;              // kWrite: where to go on after that name's array
+  bool first_value_ = true;         // kArray
 };
