@@ -29,6 +29,7 @@ size_t RecordJsonWriter::find_name(std::string_view name, int64_t offset, bool a
       slots_[at] = static_cast<uint32_t>(i + 1);
     }
   }
+  if (slots_.empty()) return kNpos;
   const size_t mask = slots_.size() - 1;
   for (size_t at = std::hash<std::string_view>()(name) & mask;; at = (at + 1) & mask) {
     const uint32_t slot = slots_[at];
@@ -53,6 +54,7 @@ bool RecordJsonWriter::visit(const LogLine& line) {
   if (walk_ == Walk::kArray && line.offset > repeated_->last) return false;
   if (!read_attribute_line(line, nul_free_, line_)) return true;
   const size_t index = find_name(line_.name, line.offset, walk_ == Walk::kGather);
+  if (index == kNpos) return true;  // a line that a writer ignoring the lock changed since
   Name& name = names_list_[index];
   switch (walk_) {
     case Walk::kGather:
