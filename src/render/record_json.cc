@@ -1,6 +1,7 @@
 #include "render/record_json.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 #include "joblog/log_lines.h"
@@ -85,6 +86,51 @@ bool RecordJsonWriter::visit(const LogLine& line) {
   return true;
 }
 
+bool RecordJsonWriter::write_in_place(LogFile& log, const JobEntry& entry) {
+  const int64_t size = entry.record_end - entry.record_offset;
+  if (!nul_free_ || size <= 0 || size > static_cast<int64_t>(kReadWindow / 2)) return false;
+  LogFile::Bytes bytes = log.bytes_at(entry.record_offset);
+  if (bytes.size < static_cast<size_t>(size)) bytes = log.window_from(entry.record_offset);
+  // A record that the scan delimited ends with a newline; one that does not has changed since.
+  if (bytes.size < static_cast<size_t>(size) || bytes.data[size - 1] != '\n') return false;
+  const char* const end = bytes.data + size;
+  // Every line after the header line is a body line: the next record's
+  // header line is where the scan found the record's end.
+  const char* line = static_cast<const char*>(std::memchr(bytes.data, '\n', size)) + 1;
+  seen_.clear();
+  for (const char* newline; line != end; line = newline + 1) {
+    newline = static_cast<const char*>(std::memchr(line, '\n', end - line));
+    std::string_view text(line, static_cast<size_t>(newline - line));
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    std::string_view name;
+    if (!attribute_name(text, name)) continue;
+    const size_t index = find_name(name.substr(0, kValueMax), 0, true);
+    Name& seen_name = names_list_[index];
+    if (seen_name.count++ == 0) seen_name.first = static_cast<int64_t>(seen_.size());
+    seen_name.last = static_cast<int64_t>(seen_.size());
+    seen_.push_back(Seen{index, attribute_value(text, name).substr(0, kValueMax)});
+  }
+  for (size_t i = 0; i < seen_.size(); ++i) {
+    const Name& name = names_list_[seen_[i].name];
+    if (name.first != static_cast<int64_t>(i)) continue;  // a later line of a repeated name
+    if (i != 0) out_.append(",");
+    write_string(name_text(name));
+    out_.append(":");
+    if (name.count == 1) {
+      write_string(seen_[i].value);
+      continue;
+    }
+    out_.append("[");
+    for (size_t j = i; j <= static_cast<size_t>(name.last); ++j) {
+      if (seen_[j].name != seen_[i].name) continue;
+      if (j != i) out_.append(",");
+      write_string(seen_[j].value);
+    }
+    out_.append("]");
+  }
+  return true;
+}
+
 void RecordJsonWriter::write(const JobEntry& entry) {
   LogFile& log = *entry.log;
   nul_free_ = !log.has_nul() && log.unchanged_since_scan();
@@ -107,6 +153,7 @@ void RecordJsonWriter::write(const JobEntry& entry) {
   std::fill(slots_.begin(), slots_.end(), 0);
   names_list_.clear();
   names_.clear();
+  if (write_in_place(log, entry)) return out_.append("}}\n");
   const int64_t body = read_line(log, entry.record_offset).size + entry.record_offset;
   walk(log, body, Walk::kGather);
   written_ = 0;

@@ -26,10 +26,19 @@ class RecordJsonWriter {
   struct Name {
     size_t start;  // in names_
     size_t size;
-    int64_t first;  // offsets of its first and last lines
+    int64_t first;  // offsets of its first and last lines (in place: their places in seen_)
     int64_t last;
     size_t count;
   };
+  // A record that lies whole in the read window is read in one pass, its
+  // lines noted in place; false when the record does not qualify.
+  bool write_in_place(LogFile& log, const JobEntry& entry);
+  struct Seen {
+    size_t name;  // index in names_list_
+    std::string_view value;
+  };
+  std::vector<Seen> seen_;
+
   // What a walk over the record's body lines does with each.
   enum class Walk { kGather, kWrite, kArray };
   // Walks the body lines from `from` with visit(); they are read in one loop
