@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark behind `make bench`: builds jobview with optimisation, makes
 # job logs of the requested sizes outside the repository (reused when
-# present), and times cat (the read limit), the awk peer and three displays of
+# present), and times cat (the read limit), the awk peer, three displays and two selections of
 # jobview on each, output to /dev/null, TZ=UTC. A log of the largest size
 # whose bytes lie mostly in long URIs is timed too, and, when a baseline
 # revision is named, that revision's built-in display beside this one's.
@@ -105,7 +105,7 @@ for key in $logs; do
   mkdir "$samples"
   names="cat"
   ((awk_runs > 0)) && names="$names awk-peer"
-  names="$names jobview jobview-t-template20 jobview-R"
+  names="$names jobview jobview-t-template20 jobview-R jobview-match-1pc jobview-keep-all"
   [[ -n $baseline_jobview ]] && names="$names baseline"
   # Round by round, so that a burst of load on the shared machine falls on
   # every command alike and the ratios stay fair.
@@ -115,6 +115,9 @@ for key in $logs; do
     sample "$samples/jobview" "$jobview" "$log"
     sample "$samples/jobview-t-template20" "$jobview" -t "$root/bench/template20.tpl" "$log"
     sample "$samples/jobview-R" "$jobview" -R "$log"
+    # One host of 64 sends about 1.6 % of the jobs; every job has an owner.
+    sample "$samples/jobview-match-1pc" "$jobview" --match job-originating-host-name=host-7.local "$log"
+    sample "$samples/jobview-keep-all" "$jobview" --owner '*' "$log"
     [[ -n $baseline_jobview ]] && sample "$samples/baseline" "$baseline_jobview" "$log"
     echo "   round $run done"
   done
@@ -166,6 +169,11 @@ END {
   verdict("raw mode <= 2.5x cat", ratio(s, "jobview-R") <= 2.5, sprintf("%.2fx", ratio(s, "jobview-R")))
   verdict("20-item template <= 6x cat", ratio(s, "jobview-t-template20") <= 6,
           sprintf("%.2fx", ratio(s, "jobview-t-template20")))
+  verdict("selection of about 1% of the jobs <= 2x cat", ratio(s, "jobview-match-1pc") <= 2,
+          sprintf("%.2fx", ratio(s, "jobview-match-1pc")))
+  verdict("selection that keeps every job <= 1.1x the display without it",
+          time[s, "jobview-keep-all"] <= 1.1 * time[s, "jobview"],
+          sprintf("%.2fx", time[s, "jobview-keep-all"] / time[s, "jobview"]))
   verdict("peak RSS <= 16 MiB, every jobview run", worst_rss <= 16384, sprintf("%.1f MiB", worst_rss / 1024))
   if (long != "" && (long, "jobview") in time) {
     l = ratio(long, "jobview"); g = ratio(s, "jobview")

@@ -54,19 +54,17 @@ int64_t record_end(std::string_view bytes, size_t offset) {
   return static_cast<int64_t>(p);
 }
 
-// All that the display can ask of a record read.
-std::string contents(const RecordView& record, const WantedNames& wanted) {
+// All that the display can ask of a record read: its header and every value
+// of each wanted name, in file order.
+std::string contents(RecordView& record, const WantedNames& wanted) {
   std::string all(record.header_text());
-  for (size_t line = 0; line < record.line_count(); ++line) {
-    all += '\n';
-    all += record.value(line);
-  }
   for (int id = 0; id < static_cast<int>(wanted.size()); ++id) {
-    for (size_t at = record.find_attribute(id); at != RecordView::npos;
-         at = record.find_attribute(id, at + 1)) {
-      expect(at < record.line_count());
-      all += ' ' + std::to_string(at);
-    }
+    all += '\n';
+    record.for_each_value(id, [&all](std::string_view value) {
+      expect(value.size() <= kValueMax);
+      all += value;
+      all += '\0';
+    });
   }
   return all;
 }

@@ -3,7 +3,7 @@
 # folder below it in this list, top to bottom: the top of the program calls
 # everything below it, and nothing below reaches back up.
 set -u
-layers=(driver render joblog template diag platform)
+layers=(driver select render joblog template diag platform)
 src=${1:-$(dirname "$0")/../src}
 rank() { local i; for i in "${!layers[@]}"; do [[ ${layers[$i]} == "$1" ]] && echo "$i" && return; done; echo -1; }
 

@@ -64,30 +64,22 @@ TEST(AttributeLines, Table) {
   }
 }
 
-TEST(WantedNames, WholeNamesOnly) {
-  WantedNames wanted;
-  const int job = wanted.add("job");
-  const int job_name = wanted.add("job-name");
-  EXPECT_EQ(wanted.add("job"), job);
-  EXPECT_EQ(wanted.find("job-name"), job_name);
-  EXPECT_EQ(wanted.find("job-names"), WantedNames::kNone);
-  EXPECT_EQ(wanted.find("Job"), WantedNames::kNone);
-  EXPECT_EQ(wanted.find(std::string(300, 'x')), WantedNames::kNone);
-}
-
 class RecordViewTest : public ::testing::Test {
  protected:
-  // Reads the record at `offset` of `content`; returns "name=value" of every kept line.
+  // Reads the record at `offset` of `content`; returns every value of each
+  // name in turn (in the order first added), as a '+' item writes them.
   std::vector<std::string> read(const std::string& content, int64_t offset,
                                 const std::vector<std::string>& names) {
     for (const auto& name : names) wanted_.add(name);
     std::FILE* stream = std::fopen(dir_.write("log", content).c_str(), "r");
     LogFile log(stream);
     view_.read(log, offset, wanted_);
+    std::vector<std::string> values;
+    for (int id = 0; id < static_cast<int>(wanted_.size()); ++id) {
+      view_.for_each_value(id, [&values](std::string_view value) { values.emplace_back(value); });
+    }
     std::fclose(stream);
-    std::vector<std::string> lines;
-    for (size_t i = 0; i < view_.line_count(); ++i) lines.push_back(std::string(view_.value(i)));
-    return lines;
+    return values;
   }
   TempDir dir_;
   WantedNames wanted_;

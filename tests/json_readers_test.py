@@ -48,6 +48,10 @@ try:
         text, attributes = record(b"jobs:%d" % number, number % 50 == 0)
         expected.insert(0, ("job", str(number), sum(map(len, parts)), attributes))
         parts.append(text)
+    # A record longer than the read window, with a name met exactly twice.
+    expected.insert(0, ("job", "201", sum(map(len, parts)),
+                        {"long": "z" * 4096, "twice": ["a", "b"], "x": ""}))
+    parts.append(b"jobs:201\n    long " + b"z" * 300000 + b"\n    twice = a\n    x\n    twice \"b\"\r\n")
     path = os.path.join(work, "j.log")
     with open(path, "wb") as f:
         f.write(b"".join(parts))

@@ -2,13 +2,17 @@
 // threads. Here the sizes at which that begins are made small, and every
 // display of generated logs, clean and damaged, must come out byte for byte
 // as it does on one thread: headers repeated across stretches, a job limit
-// that ends inside one, a stretch too large to gather, raw records, two logs.
+// that ends inside one, a stretch or a single job too large to gather, raw
+// records, two logs.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "diag/output_channel.h"
@@ -16,6 +20,7 @@
 #include "driver/run_settings.h"
 #include "joblog/job_log_scan.h"
 #include "log_generator.h"
+#include "select/job_selection.h"
 #include "support/temp_dir.h"
 #include "template/display_template.h"
 #include "template/template_parser.h"
@@ -31,13 +36,25 @@ std::string generated_log(const LogShape& shape) {
 }
 
 std::string display(const std::vector<LogSource>& logs, const RunSettings& settings,
-                    const DisplayTemplate& tpl, bool two_threads) {
+                    const DisplayTemplate& tpl, bool two_threads,
+                    const JobSelection* selection = nullptr) {
   set_scan_halves_min(two_threads ? 4096 : INT64_MAX);
   set_display_stretch(two_threads ? 3 : SIZE_MAX / 8);
+  set_selection_halves_min(two_threads ? 64 : SIZE_MAX);
   std::FILE* out = std::tmpfile();
   output_channel().set_stream(out);
-  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs);
-  if (scan.ok) show_records(scan.index, settings, tpl);
+  JobSelection everything;
+  SelectedJobs selected(selection != nullptr ? *selection : everything);
+  const unsigned long limit = static_cast<unsigned long>(settings.max_jobs);
+  JobCounter counter;
+  if (selection != nullptr) {
+    counter = [&](const RecordIndex& index, unsigned long) {
+      return selected.decide(index, limit);
+    };
+  }
+  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs, counter);
+  if (selection != nullptr) selected.decide(scan.index, limit);
+  if (scan.ok) show_records(scan.index, settings, tpl, selection != nullptr ? &selected : nullptr);
   output_channel().flush();
   output_channel().set_stream(nullptr);
   std::string made;
@@ -46,6 +63,17 @@ std::string display(const std::vector<LogSource>& logs, const RunSettings& setti
   for (size_t n; (n = std::fread(block, 1, sizeof block, out)) > 0;) made.append(block, n);
   std::fclose(out);
   return made;
+}
+
+// `records` small jobs, the middle one of `large` bytes of `line_size`-byte lines.
+std::string log_with_a_large_record(int records, size_t large, size_t line_size) {
+  const std::string line = "  job-name " + std::string(line_size - 12, 'v') + "\n";
+  std::string log = " Job Log created stamp\n 1\n";
+  for (int i = 0; i < records; ++i) {
+    log += "jobs:" + std::to_string(i) + "\n  job-name n" + std::to_string(i) + "\n";
+    for (size_t n = 0; i == records / 2 && n < large / line_size; ++n) log += line;
+  }
+  return log;
 }
 
 TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
@@ -59,6 +87,8 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   clean.size = 300 << 10;
   const std::string damaged_log = dir.write("damaged.log", generated_log(damaged));
   const std::string clean_log = dir.write("clean.log", generated_log(clean));
+  // A record of 2 MB among small ones: more than a stretch may gather.
+  const std::string large_log = dir.write("large.log", log_with_a_large_record(60, 2 << 20, 100));
 
   DisplayTemplate wide;  // 600 KB a job: a stretch of three passes what may be gathered
   ASSERT_TRUE(parse_template(dir.write("wide.tpl",
@@ -66,6 +96,11 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
                                        "%layout\n{5}{600000}\n%trailer\nend\n")
                                  .c_str(),
                              wide));
+  DisplayTemplate wider, every_name;  // one job passes what may be gathered; all names of a job
+  ASSERT_TRUE(parse_template(dir.write("wider.tpl", "%job\njob-name\n%layout\n{1100000}\n").c_str(),
+                             wider));
+  ASSERT_TRUE(parse_template(dir.write("names.tpl", "%job\n+job-name\n%layout\n{-3.3}|\n").c_str(),
+                             every_name));
   DisplayTemplate csv, json;
   ASSERT_TRUE(parse_template(JOBVIEW_SOURCE_DIR "/examples/csv.tpl", csv));
   ASSERT_TRUE(parse_template(JOBVIEW_SOURCE_DIR "/examples/json.tpl", json));
@@ -82,11 +117,16 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   RunSettings wide_limit;
   wide_limit.max_jobs = 20;
 
+  JobSelection owners;
+  owners.add_match("user-name=*[a-m]*");
+  owners.add_match("job-type=[cps]*");
+
   const struct {
     const char* name;
     std::vector<LogSource> logs;
     const RunSettings& settings;
     const DisplayTemplate& tpl;
+    const JobSelection* selection = nullptr;
   } kRuns[] = {
       {"built-in", {clean_log.c_str()}, plain, builtin},
       {"built-in, damaged", {damaged_log.c_str()}, plain, builtin},
@@ -95,6 +135,11 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
       {"json, limited", {damaged_log.c_str(), clean_log.c_str()}, limited, json},
       {"raw, damaged", {damaged_log.c_str()}, raw, builtin},
       {"wide", {clean_log.c_str()}, wide_limit, wide},
+      {"wider", {clean_log.c_str()}, limited, wider},
+      {"raw, a large record", {large_log.c_str()}, raw, builtin},
+      {"every name, a large record", {large_log.c_str()}, plain, every_name},
+      {"selected, damaged", {damaged_log.c_str(), clean_log.c_str()}, every_seven, csv, &owners},
+      {"selected, limited", {damaged_log.c_str(), clean_log.c_str()}, limited, json, &owners},
   };
   for (const auto& run : kRuns) {
     SCOPED_TRACE(run.name);
@@ -102,6 +147,42 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
     const std::string two = display(run.logs, run.settings, run.tpl, true);
     EXPECT_GT(one.size(), 10000u);
     EXPECT_TRUE(one == two) << one.size() << " bytes on one thread, " << two.size() << " on two";
+  }
+}
+
+// A record of 24 MB, of long or of short lines, raises the display's peak
+// memory by less than 16 MiB (measured in a child process), however shown.
+TEST(LargeLogs, MemoryDoesNotFollowARecordsSize) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer keeps freed memory";
+#endif
+  TempDir dir;
+  DisplayTemplate every_name;
+  ASSERT_TRUE(
+      parse_template(dir.write("names.tpl", "%job\n+job-name\n%layout\n{}\n").c_str(), every_name));
+  const DisplayTemplate builtin = builtin_display();
+  RunSettings plain, raw;
+  raw.raw = true;
+  const std::pair<const RunSettings*, const DisplayTemplate*> kRuns[] = {
+      {&raw, &builtin}, {&plain, &builtin}, {&plain, &every_name}};
+  for (const size_t line_size : {1000, 12}) {
+    const std::string path =
+        dir.write("large.log", log_with_a_large_record(3000, 24 << 20, line_size));
+    for (const bool two_threads : {false, true}) {
+      for (const auto& run : kRuns) {
+        auto show = [&] {
+          set_display_stretch(two_threads ? 3 : SIZE_MAX / 8);
+          output_channel().set_stream(std::fopen("/dev/null", "w"));
+          rusage before, after;
+          getrusage(RUSAGE_SELF, &before);
+          show_records(scan_job_logs({path.c_str()}, 0, -1).index, *run.first, *run.second);
+          output_channel().flush();
+          getrusage(RUSAGE_SELF, &after);
+          std::_Exit(after.ru_maxrss - before.ru_maxrss < (16 << 10) ? 0 : 1);
+        };
+        EXPECT_EXIT(show(), ::testing::ExitedWithCode(0), "") << line_size << two_threads;
+      }
+    }
   }
 }
 

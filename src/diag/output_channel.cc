@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "diag/utf8.h"
@@ -12,7 +13,7 @@ OutputChannel& output_channel() {
 }
 
 void OutputChannel::append_long_fill(char c, size_t count) {
-  while (count > 0) {
+  while (count > 0 && !overflowed_) {
     if (size_ == kCapacity) write_block();
     const size_t n = count < kCapacity - size_ ? count : kCapacity - size_;
     std::memset(bytes_.get() + size_, c, n);
@@ -60,8 +61,9 @@ int OutputChannel::vprint(const char* format, std::va_list args) {
   return std::vfprintf(stream(), format, args);
 }
 
-void OutputChannel::gather_into(std::string* gathered, OutputChannel& like) {
+void OutputChannel::gather_into(std::string* gathered, OutputChannel& like, size_t limit) {
   gathered_ = gathered;
+  gather_limit_ = limit;
   if (like.terminal_ == Terminal::kUnknown) {
     like.terminal_ = isatty(fileno(like.stream())) ? Terminal::kYes : Terminal::kNo;
   }
@@ -70,10 +72,23 @@ void OutputChannel::gather_into(std::string* gathered, OutputChannel& like) {
 
 void OutputChannel::write_out(const char* bytes, size_t size) {
   if (gathered_ != nullptr) {
+    // Bytes past the limit are never kept: memory stays bounded whatever a
+    // record makes, and the part that passed it is made again elsewhere.
+    const size_t room = gather_limit_ - std::min(gather_limit_, gathered_->size());
+    if (size > room) {
+      overflowed_ = true;
+      size = room;
+    }
     gathered_->append(bytes, size);
   } else {
     std::fwrite(bytes, 1, size, stream());
   }
+}
+
+void OutputChannel::rewind_gathered(size_t size) {
+  write_block();  // keeps at least the first `size` bytes, as `size` is within the limit
+  gathered_->resize(std::min(size, gathered_->size()));
+  overflowed_ = false;
 }
 
 void OutputChannel::write_block() {

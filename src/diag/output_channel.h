@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -82,10 +83,17 @@ class OutputChannel {
   }
   // Gathers the bytes in memory instead, for a part of the display made on
   // another thread; text from a log is treated as `like` treats it, since the
-  // part is written out through `like`.
-  void gather_into(std::string* gathered, OutputChannel& like);
+  // part is written out through `like`. At most `limit` bytes are kept: once
+  // more come, the rest is dropped and gather_overflowed() holds until
+  // rewind_gathered.
+  void gather_into(std::string* gathered, OutputChannel& like, size_t limit = SIZE_MAX);
   // The bytes gathered, the block included.
   size_t gathered_size() const { return gathered_->size() + size_; }
+  // True once more than the limit came.
+  bool gather_overflowed() const { return overflowed_ || gathered_size() > gather_limit_; }
+  // Drops what was gathered after the first `size` bytes, a size gathered_size()
+  // gave while the limit was not passed, and starts counting again.
+  void rewind_gathered(size_t size);
 
  private:
   static constexpr size_t kCapacity = size_t{64} << 10;
@@ -100,6 +108,8 @@ class OutputChannel {
 
   std::FILE* stream_ = nullptr;
   std::string* gathered_ = nullptr;
+  size_t gather_limit_ = SIZE_MAX;
+  bool overflowed_ = false;
   std::unique_ptr<char[]> bytes_;
   size_t size_ = 0;
   int first_error_ = 0;

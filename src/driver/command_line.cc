@@ -7,9 +7,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 #include "diag/diagnostics.h"
+#include "select/job_selection.h"
+#include "select/time_words.h"
 #include "template/template_parser.h"
 
 namespace {
@@ -58,6 +61,24 @@ void set_missing_fill(DisplayTemplate& tpl, const char* argument) {
   } else {
     tpl.missing_fill = std::string(254, *argument);
   }
+}
+
+// A message about an option concerns no template line, even after -t.
+bool refuse(const char* format, const char* argument) {
+  static ReaderContext no_location;
+  set_context(&no_location);
+  error(format, argument);
+  return false;
+}
+
+bool check_match(const char* argument) {
+  return is_match_text(argument) || refuse("Unrecognized match '%s'.\n", argument);
+}
+
+bool check_time(const char* argument) {
+  int64_t seconds;
+  return read_time_word(argument, std::time(nullptr), seconds) ||
+         refuse("Unrecognized time '%s'.\n", argument);
 }
 
 }  // namespace
@@ -127,6 +148,7 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
         tpl.default_time_format = optarg;
         break;
       case kMatchOption:
+        if (!check_match(optarg)) return CommandLine::kFailed;
         settings.matches.emplace_back(optarg);
         break;
       case kOwnerOption:
@@ -136,9 +158,11 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
         settings.matches.push_back(std::string("job-state-reasons=*") + optarg + "*");
         break;
       case kSinceOption:
+        if (!check_time(optarg)) return CommandLine::kFailed;
         settings.since = optarg;
         break;
       case kUntilOption:
+        if (!check_time(optarg)) return CommandLine::kFailed;
         settings.until = optarg;
         break;
       case kJsonOption:

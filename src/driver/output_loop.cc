@@ -23,6 +23,7 @@ namespace {
 struct Position {
   RecordIndex::Cursor cursor;
   unsigned long jobs_shown = 0;
+  unsigned long jobs_passed = 0;  // job records the cursor has passed, shown or not
   bool header_pending = true;
   // Set when a raw record was no longer in this log where the scan found it:
   // the display stops there.
@@ -34,15 +35,19 @@ struct Position {
 // display or a test sets it.
 size_t stretch_groups = 0;
 constexpr size_t kNoStretches = SIZE_MAX / 8;  // more groups than any index holds
-// What the second thread gathers of a stretch before it hands the rest back:
-// memory stays bounded whatever the template makes of a record.
+// What either thread gathers of a stretch at most: a group that would pass it
+// (one large record, or a template that makes much of a small one) is left,
+// with the rest of the stretch, to be made straight to standard output when
+// the stretch is written. Memory stays bounded whatever a record holds.
 constexpr size_t kGatheredMax = size_t{1} << 20;
 
 class DisplayMaker {
  public:
-  DisplayMaker(const RunSettings& settings, const DisplayTemplate& tpl, OutputChannel& out)
+  DisplayMaker(const RunSettings& settings, const DisplayTemplate& tpl,
+               const SelectedJobs* selected, OutputChannel& out)
       : settings_(settings),
         tpl_(tpl),
+        selected_(selected),
         out_(out),
         renderer_(tpl, settings.raw, out),
         json_(out),
@@ -57,6 +62,9 @@ class DisplayMaker {
 
   // Makes the group at `at` and moves past it; with `render` false only moves.
   void group(Position& at, bool render) {
+    if (selected_ != nullptr && !(at.cursor.entry().is_job && selected_->shows(at.jobs_passed))) {
+      return pass(at);
+    }
     // A negative repeat count divides only a count of 0.
     const unsigned long every = static_cast<unsigned long>(settings_.job_count);
     if (render && framed_ && (at.header_pending || (every != 0 && at.jobs_shown % every == 0))) {
@@ -71,16 +79,34 @@ class DisplayMaker {
 
   // Up to `count` groups from `at` (the first whatever the limit), stopping
   // early once standard output has failed (formatting the rest would be lost
-  // work) or once more than `gathered_max` bytes are gathered.
-  // Returns how many were made.
-  size_t groups(Position& at, size_t count, size_t gathered_max = 0) {
+  // work). Returns how many were made.
+  size_t groups(Position& at, size_t count) {
     size_t done = 0;
     while (done < count && (done == 0 || more(at))) {
       group(at, true);
       ++done;
-      if (gathered_max == 0 ? output_channel().failed() : out_.gathered_size() > gathered_max) {
+      if (output_channel().failed()) break;
+    }
+    return done;
+  }
+
+  // groups() into a gathering channel, stopping before a group whose record
+  // is larger than the channel's limit or whose bytes pass it; that group is
+  // taken back whole (`at` stays before it). Possibly none is made.
+  size_t gathered_groups(Position& at, size_t count) {
+    size_t done = 0;
+    while (done < count && (done == 0 || more(at))) {
+      const JobEntry& head = at.cursor.entry();
+      if (head.record_end - head.record_offset > static_cast<int64_t>(kGatheredMax)) break;
+      const Position before = at;
+      const size_t gathered = out_.gathered_size();
+      group(at, true);
+      if (out_.gather_overflowed()) {
+        out_.rewind_gathered(gathered);
+        at = before;
         break;
       }
+      ++done;
     }
     return done;
   }
@@ -100,11 +126,21 @@ class DisplayMaker {
   }
 
  private:
+  // Moves past a group that is not shown.
+  void pass(Position& at) {
+    if (at.cursor.entry().is_job) {
+      at.cursor.next();
+      ++at.jobs_passed;
+    }
+    while (!at.cursor.done() && !at.cursor.entry().is_job) at.cursor.next();
+  }
+
   // Shows the entry under the cursor with `items` and moves on. While the job
   // list is empty nothing is shown, documents included.
   void show(const DisplayList& items, Position& at, bool render) {
     const JobEntry entry = at.cursor.entry();
     at.cursor.next();
+    if (entry.is_job) ++at.jobs_passed;
     if (settings_.json) {
       if (render) json_.write(entry);
     } else {
@@ -116,6 +152,7 @@ class DisplayMaker {
 
   const RunSettings& settings_;
   const DisplayTemplate& tpl_;
+  const SelectedJobs* selected_;
   OutputChannel& out_;
   RecordRenderer renderer_;
   RecordJsonWriter json_;
@@ -138,16 +175,17 @@ struct Stretch {
 // of its own (one for each thread).
 class StretchMaker {
  public:
-  StretchMaker(const RunSettings& settings, const DisplayTemplate& tpl, OutputChannel& like)
-      : maker_(settings, tpl, out_) {
-    out_.gather_into(&gathered_, like);
+  StretchMaker(const RunSettings& settings, const DisplayTemplate& tpl,
+               const SelectedJobs* selected, OutputChannel& like)
+      : maker_(settings, tpl, selected, out_) {
+    out_.gather_into(&gathered_, like, kGatheredMax);
   }
 
   void make(Stretch& stretch) {
     gathered_.swap(stretch.bytes);
     gathered_.clear();
     stretch.end = stretch.start;
-    stretch.made = maker_.groups(stretch.end, stretch.groups, kGatheredMax);
+    stretch.made = maker_.gathered_groups(stretch.end, stretch.groups);
     out_.flush();
     gathered_.swap(stretch.bytes);
   }
@@ -163,9 +201,9 @@ class StretchMaker {
 // made ones in order.
 class ParallelDisplay {
  public:
-  ParallelDisplay(const RunSettings& settings, const DisplayTemplate& tpl, DisplayMaker& direct,
-                  const Position& start)
-      : settings_(settings), tpl_(tpl), direct_(direct), planned_(start) {
+  ParallelDisplay(const RunSettings& settings, const DisplayTemplate& tpl,
+                  const SelectedJobs* selected, DisplayMaker& direct, const Position& start)
+      : settings_(settings), tpl_(tpl), selected_(selected), direct_(direct), planned_(start) {
     for (size_t i = 0; i < kInFlight; ++i) ring_.emplace_back(start);
   }
 
@@ -173,8 +211,8 @@ class ParallelDisplay {
   bool show_all() {
     // Made here: whether standard output is a terminal is settled before the
     // second thread starts.
-    StretchMaker maker(settings_, tpl_, output_channel());
-    StretchMaker helper_maker(settings_, tpl_, output_channel());
+    StretchMaker maker(settings_, tpl_, selected_, output_channel());
+    StretchMaker helper_maker(settings_, tpl_, selected_, output_channel());
     std::thread helper;
     try {
       helper = std::thread([this, &helper_maker] { help(helper_maker); });
@@ -272,6 +310,7 @@ class ParallelDisplay {
 
   const RunSettings& settings_;
   const DisplayTemplate& tpl_;
+  const SelectedJobs* selected_;
   DisplayMaker& direct_;
   std::mutex mutex_;
   std::condition_variable changed_;
@@ -288,14 +327,14 @@ class ParallelDisplay {
 
 void set_display_stretch(size_t groups) { stretch_groups = groups > 0 ? groups : 1; }
 
-bool show_records(const RecordIndex& index, const RunSettings& settings,
-                  const DisplayTemplate& tpl) {
+bool show_records(const RecordIndex& index, const RunSettings& settings, const DisplayTemplate& tpl,
+                  const SelectedJobs* selected) {
   if (index.empty()) return true;
-  DisplayMaker direct(settings, tpl, output_channel());
+  DisplayMaker direct(settings, tpl, selected, output_channel());
   Position at{index.begin()};
   if (stretch_groups == 0) stretch_groups = has_second_processor() ? 512 : kNoStretches;
   if (index.size() > 4 * stretch_groups) {
-    ParallelDisplay display(settings, tpl, direct, at);
+    ParallelDisplay display(settings, tpl, selected, direct, at);
     if (display.show_all()) return direct.finish(display.jobs_shown(), display.changed_log());
   }
   direct.groups(at, index.size());

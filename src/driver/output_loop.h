@@ -4,6 +4,7 @@
 
 #include "driver/run_settings.h"
 #include "joblog/record_index.h"
+#include "select/job_selection.h"
 #include "template/display_template.h"
 
 // Shows the records of a non-empty index: each job followed by the documents
@@ -12,9 +13,11 @@
 // once standard output has failed. In raw mode it stops, with no trailer, at
 // a record that its log no longer holds where the scan found it (a writer
 // that ignored the lock cut or rewrote it): then, with the message "The file
-// '%s' changed while it was shown.", it returns false.
-bool show_records(const RecordIndex& index, const RunSettings& settings,
-                  const DisplayTemplate& tpl);
+// '%s' changed while it was shown.", it returns false. With `selected`, only
+// the jobs it shows are shown, each with its documents, and documents with no
+// job before them in the index are not; counts are of the jobs shown.
+bool show_records(const RecordIndex& index, const RunSettings& settings, const DisplayTemplate& tpl,
+                  const SelectedJobs* selected = nullptr);
 
 // A display of more than four stretches of `groups` groups is made on two
 // threads, a stretch at a time: 512 on a machine with a second processor,

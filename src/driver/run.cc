@@ -1,7 +1,11 @@
 #include "driver/run.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <new>
 
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
@@ -12,6 +16,8 @@
 #include "platform/file_lookup.h"
 #include "platform/named_lock.h"
 #include "platform/replace_file.h"
+#include "select/job_selection.h"
+#include "select/time_words.h"
 #include "template/template_parser.h"
 
 namespace {
@@ -52,9 +58,31 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
   output_channel().append("\n");
 }
 
+[[noreturn]] void out_of_memory() {
+  error("Out of memory.\n");
+  // Not exit(): the other thread may be using what exit() would tear down.
+  _exit(1);
+}
+
+// The command line has checked every text already.
+void choose_jobs(const RunSettings& settings, JobSelection& selection) {
+  for (const std::string& match : settings.matches) selection.add_match(match);
+  const int64_t now = std::time(nullptr);
+  int64_t seconds = 0;
+  if (settings.since != nullptr && read_time_word(settings.since, now, seconds)) {
+    selection.set_since(seconds);
+  }
+  if (settings.until != nullptr && read_time_word(settings.until, now, seconds)) {
+    selection.set_until(seconds);
+  }
+}
+
 }  // namespace
 
+void end_run_when_out_of_memory() { std::set_new_handler(out_of_memory); }
+
 int run(int argc, char** argv) {
+  end_run_when_out_of_memory();
   RunSettings settings;
   DisplayTemplate& tpl = display_template();
   switch (parse_command_line(argc, argv, settings, tpl)) {
@@ -109,12 +137,27 @@ int run(int argc, char** argv) {
 
   // Past the error limit the run ends where it stands, with the lock still
   // held until the process is gone.
-  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs,
+  JobSelection selection;
+  choose_jobs(settings, selection);
+  SelectedJobs selected(selection);
+  const SelectedJobs* chosen = selection.active() ? &selected : nullptr;
+  JobCounter jobs_shown;
+  if (chosen != nullptr) {
+    jobs_shown = [&selected](const RecordIndex& index, unsigned long limit) {
+      return selected.decide(index, limit);
+    };
+  }
+  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs, jobs_shown,
                                         settings.cursor_file != nullptr ? &cursor : nullptr);
   if (error_limit_reached()) return 1;
-  if (settings.stamp && !scan.index.empty()) write_stamp(settings, scan);
+  // Jobs are chosen in display order only until -m of them are.
+  if (chosen != nullptr && scan.ok) {
+    selected.decide(scan.index, static_cast<unsigned long>(settings.max_jobs));
+  }
+  const bool any_shown = chosen != nullptr ? selected.count() != 0 : !scan.index.empty();
+  if (settings.stamp && any_shown) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;
-  bool shown = scan.ok && show_records(scan.index, settings, tpl);
+  bool shown = scan.ok && show_records(scan.index, settings, tpl, chosen);
   // The display is complete only once it has left the buffer, so that happens under the lock.
   shown = output_channel().flush() && shown;
   // Only a run that showed everything moves the points on: after a failure

@@ -224,11 +224,12 @@ class LogScanner {
 void set_scan_halves_min(int64_t bytes) { halves_min = bytes > 1 ? bytes : 2; }
 
 ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs,
-                         const CursorScan* cursor) {
+                         const JobCounter& jobs_shown, const CursorScan* cursor) {
   ScanResult result;
   const unsigned long limit = static_cast<unsigned long>(max_jobs);  // -1: no limit
   for (const LogSource& log : logs) {
-    if (!result.ok || result.jobs_indexed >= limit) break;
+    if (!result.ok) break;
+    if ((jobs_shown ? jobs_shown(result.index, limit) : result.jobs_indexed) >= limit) break;
     ++result.logs_taken;
     LogScanner(result, result.logs_taken == 1 ? start_after : 0, cursor).scan(log);
   }

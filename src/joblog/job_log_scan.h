@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,11 +28,15 @@ struct CursorScan {
 // Opens each log in order (its stream when it has one, else through
 // locate_file), checks its banner and indexes its records. The start-after
 // count applies to the first log only; max_jobs, compared as unsigned, is
-// checked between logs only.
+// checked between logs only, against the jobs indexed so far or, when jobs
+// are chosen by what they hold, against what `jobs_shown` counts of the index
+// (it is given max_jobs as unsigned, the most it needs to count).
 // With a cursor, a log whose identity it knows is scanned from its point (when
 // that is still the start of a line in it), documents after a log's last job
 // record are held back for a later run, and each log's new point is noted.
+using JobCounter = std::function<unsigned long(const RecordIndex& index, unsigned long limit)>;
 ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs,
+                         const JobCounter& jobs_shown = nullptr,
                          const CursorScan* cursor = nullptr);
 
 // Past the lines that open it, a log of at least `bytes` more bytes is

@@ -42,7 +42,9 @@ void RecordIndex::roll_back(const Mark& mark) {
   log.last_offset = mark.last_offset;
 }
 
-RecordIndex::Cursor::Cursor(const RecordIndex* index) : index_(index) { start_log(); }
+RecordIndex::Cursor::Cursor(const RecordIndex* index, size_t log) : index_(index), log_(log) {
+  start_log();
+}
 
 void RecordIndex::Cursor::start_log() {
   for (; !done(); ++log_) {

@@ -32,7 +32,7 @@ class RecordIndex {
 
    private:
     friend class RecordIndex;
-    explicit Cursor(const RecordIndex* index);
+    Cursor(const RecordIndex* index, size_t log);
     void
     start_log();  // at the last record of the log under the cursor, or past it when it has none
     void decode_before(size_t block, size_t end);  // the code that ends at `end` in `block`
@@ -64,7 +64,10 @@ class RecordIndex {
 
   bool empty() const { return size_ == 0; }
   size_t size() const { return size_; }
-  Cursor begin() const { return Cursor(this); }
+  Cursor begin() const { return Cursor(this, 0); }
+  // At the first record, in display order, of the log-th log begun (from 0).
+  Cursor begin_at_log(size_t log) const { return Cursor(this, log); }
+  size_t log_count() const { return logs_.size(); }
 
  private:
   static constexpr size_t kBlockSize = size_t{64} << 10;

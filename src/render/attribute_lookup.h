@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "joblog/log_file.h"
+#include "render/wanted_names.h"
 
 // The value text of a line's text (what the line says, without its line end):
 // between its first and last double quote when it holds two or more, else all.
@@ -34,60 +36,18 @@ struct AttributeLine {
 };
 bool read_attribute_line(const LogLine& line, bool nul_free, AttributeLine& out);
 
-// The attribute names a display list looks up, each given a small id. Lines of
-// a record whose name is not wanted are passed over without being kept.
-class WantedNames {
- public:
-  static constexpr int kNone = -1;
-  int add(std::string_view name);         // the id of name, added when new
-  int find(std::string_view name) const;  // the id of name, or kNone
-  // find() for a name inside a line held in the read window, which has
-  // kLineSlack readable bytes after it: a hash of its length and its first
-  // and last eight bytes leads to the one name it can be.
-  int find_in_log_line(std::string_view name) const;
-  size_t size() const { return names_.size(); }
-  // No wanted name is longer than this.
-  size_t max_length() const { return max_length_; }
-
- private:
-  // Tells names of up to 32 bytes apart; longer ones share the bytes between.
-  struct Key {
-    uint64_t head = 0;    // the first eight bytes, zero-padded
-    uint64_t tail = 0;    // the last eight bytes of a longer name, else 0
-    uint64_t middle = 0;  // of a name longer than 16: the eight bytes from 8
-    uint64_t inner = 0;   // and the eight from 16 before its end
-    size_t size = 0;
-    bool operator==(const Key& other) const {
-      return ((head ^ other.head) | (tail ^ other.tail) | (middle ^ other.middle) |
-              (inner ^ other.inner) | (size ^ other.size)) == 0;
-    }
-  };
-  struct Slot {
-    Key key;
-    int id = kNone;
-  };
-  static Key key_of(std::string_view name);
-  size_t home(const Key& key) const;
-  int match(const Slot& slot, const Key& key, std::string_view name) const;
-  void insert(const Key& key, int id);
-  bool place_all(size_t slots, uint64_t multiplier);
-
-  std::vector<std::string> names_;
-  size_t max_length_ = 0;
-  // Open addressing; while every name lies in its home slot (a perfect
-  // table), a lookup is a single probe.
-  std::vector<Slot> slots_;
-  uint64_t multiplier_ = 0;
-  int shift_ = 64;
-  bool perfect_ = false;
-};
-
-// One record of a job log as the display needs it: its header text and, in
-// file order, the values of the attribute lines of its body whose names are
-// wanted, each cut at kValueMax bytes. Lines are whole lines however long;
-// what is kept of them is bounded, so memory never grows with a line.
+// One record of a job log as the display needs it: its header text and the
+// values of the attribute lines of its body whose names are wanted, each cut
+// at kValueMax bytes. Lines are whole lines however long. What is kept is
+// bounded, so memory grows neither with a line nor with a record: a small
+// record read in place keeps every wanted line; any other keeps the first
+// line of each wanted name, and for_each_value reads the record again for
+// the rest.
 class RecordView {
  public:
+  RecordView();
+  ~RecordView();
+
   struct Line {
     int name_id;
     size_t value_start;  // from values_base_
@@ -116,8 +76,20 @@ class RecordView {
   size_t find_attribute(int name_id, size_t from = 0) const;
   static constexpr size_t npos = static_cast<size_t>(-1);
 
+  // Hands every value of the name `name_id` in the record, in file order, to
+  // `write`, each valid only during its call: a record's lines are not all
+  // kept, so a value is written as it is found. Values kept by read() stay
+  // valid; the read window may move.
+  void for_each_value(int name_id, const std::function<void(std::string_view)>& write);
+
  private:
   bool read_in_place(LogFile& log, int64_t offset, int64_t end, const WantedNames& wanted);
+  // The name id and the value of a body line, read from the read window or,
+  // for a line longer than it, copied into scratch_; kNone when its name is
+  // not wanted.
+  int line_value(const LogLine& line, bool nul_free, const WantedNames& wanted,
+                 std::string_view& value);
+  void read_lines(int only, const std::function<void(std::string_view)>* write);
   void read_header(const LineText& text);
   void keep(int name_id, size_t start, size_t size);
   void keep_copy(int name_id, std::string_view value);
@@ -128,7 +100,15 @@ class RecordView {
   std::string values_;
   std::vector<size_t> first_;  // by name id: the first kept line of that name, or npos
   std::vector<size_t> last_;   // by name id, while reading: the last kept line
+  // Where the record was read from, for for_each_value.
+  LogFile* log_ = nullptr;
+  int64_t offset_ = 0;
+  const WantedNames* wanted_ = nullptr;
+  bool nul_free_ = false;
+  bool kept_all_ = false;               // every wanted line is kept (the record was read in place)
+  std::vector<char> more_after_first_;  // by name id: lines after the first were passed over
   // The values: in the read window for a record read in place, else copies.
   const char* values_base_ = nullptr;
-  std::unique_ptr<uint64_t[]> work_;  // byte classes and name positions of a record read in place
+  struct InPlaceWork;
+  std::unique_ptr<InPlaceWork> work_;  // for a record read in place, made when first needed
 };

@@ -129,7 +129,7 @@ struct RecordRenderer::Impl {
       write_value(c, log_field_value(c.log_field, *entry, number));
       return;  // once per record, also for a repeated ('+') item
     }
-    size_t line = record.find_attribute(c.name_id);
+    const size_t line = record.find_attribute(c.name_id);
     if (line == RecordView::npos) {
       if (item.escaping != Escaping::kNone) {
         write_missing(c);
@@ -138,11 +138,8 @@ struct RecordRenderer::Impl {
       }
       return;  // with the fill off the item is left out altogether
     }
-    write_value(c, record.value(line));
-    if (item.value_kind != ValueKind::kRepeated) return;
-    while ((line = record.find_attribute(c.name_id, line + 1)) != RecordView::npos) {
-      write_value(c, record.value(line));
-    }
+    if (item.value_kind != ValueKind::kRepeated) return write_value(c, record.value(line));
+    record.for_each_value(c.name_id, [&](std::string_view value) { write_value(c, value); });
   }
 
   bool render(const DisplayList& items, const JobEntry& entry) {
