@@ -15,6 +15,7 @@
 #include "joblog/log_source.h"
 #include "platform/file_lookup.h"
 #include "platform/named_lock.h"
+#include "platform/replace_file.h"
 #include "select/job_selection.h"
 #include "select/time_words.h"
 #include "template/template_parser.h"
@@ -100,8 +101,17 @@ int run(int argc, char** argv) {
     case CommandLine::kFailed:
       return 1;
   }
-  if (!choose_template(settings, tpl)) return 1;
+  // JSON lines show every attribute: no template has a say in them.
+  if (!settings.json && !choose_template(settings, tpl)) return 1;
   clear_location();
+  CursorScan cursor;
+  if (settings.cursor_file != nullptr) {
+    if (!read_cursor_file(settings.cursor_file, cursor.known)) {
+      error("Unable to read cursor file '%s'.\n", settings.cursor_file);
+      return 1;
+    }
+    cursor.from_points = settings.start_after == 0 && !settings.stamp;
+  }
   // Before the lock: a pipe's writer may itself wait for the lock.
   std::vector<LogSource> logs;
   if (!prepare_log_sources(settings.logs, logs)) return 1;
@@ -116,7 +126,13 @@ int run(int argc, char** argv) {
     if (error_stream_is_terminal()) {
       note("Waiting for the accounting lock, which another process holds.\n");
     }
-    x_lock(lock);
+    if (settings.wait_seconds < 0) {
+      x_lock(lock);
+    } else if (x_lock_wait(lock, settings.wait_seconds) != 0) {
+      // A scheduled run gives up rather than hang behind a holder that stays.
+      error("Timed out waiting for the accounting lock.\n");
+      return 1;
+    }
   }
 
   // Past the error limit the run ends where it stands, with the lock still
@@ -131,7 +147,8 @@ int run(int argc, char** argv) {
       return selected.decide(index, limit);
     };
   }
-  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs, jobs_shown);
+  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs, jobs_shown,
+                                        settings.cursor_file != nullptr ? &cursor : nullptr);
   if (error_limit_reached()) return 1;
   // Jobs are chosen in display order only until -m of them are.
   if (chosen != nullptr && scan.ok) {
@@ -140,9 +157,18 @@ int run(int argc, char** argv) {
   const bool any_shown = chosen != nullptr ? selected.count() != 0 : !scan.index.empty();
   if (settings.stamp && any_shown) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;
-  const bool shown = scan.ok && show_records(scan.index, settings, tpl, chosen);
+  bool shown = scan.ok && show_records(scan.index, settings, tpl, chosen);
   // The display is complete only once it has left the buffer, so that happens under the lock.
-  output_channel().flush();
+  shown = output_channel().flush() && shown;
+  // Only a run that showed everything moves the points on: after a failure
+  // the records are shown again rather than lost.
+  if (shown && settings.cursor_file != nullptr && !error_limit_reached()) {
+    if (const int failure = replace_file(settings.cursor_file, cursor_file_text(scan.points))) {
+      error("Unable to write cursor file '%s': %s.\n", settings.cursor_file,
+            std::strerror(failure));
+      shown = false;
+    }
+  }
 
   x_unlock(lock);
   return shown ? 0 : 1;

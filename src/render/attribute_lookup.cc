@@ -283,6 +283,25 @@ void RecordView::for_each_value(int name_id, const std::function<void(std::strin
   read_lines(name_id, &write);
 }
 
+bool read_attribute_line(const LogLine& line, bool nul_free, AttributeLine& out) {
+  if (line.data != nullptr) {
+    const std::string_view text = line.in_place_text(nul_free);
+    if (!attribute_name(text, out.name)) return false;
+    out.value = attribute_value(text, out.name).substr(0, kValueMax);
+    out.name = out.name.substr(0, kValueMax);
+    return true;
+  }
+  const LineText text = line.text();
+  const int64_t start = text.find_first_not_of(kNameDelimiters, 0);
+  if (start == LineText::npos) return false;
+  int64_t end = text.find_first_of(kNameDelimiters, start);
+  if (end == LineText::npos) end = text.size();
+  out.name = text.substr(start, at_most(end - start, kValueMax), out.name_bytes);
+  const Span value = value_span(text, end);
+  out.value = text.substr(value.start, at_most(value.size, kValueMax), out.value_bytes);
+  return true;
+}
+
 void RecordView::read_header(const LineText& text) {
   // The identifier comes from the whole line: the digits and dots at the end
   // of its value text are the number, the text before the character before
