@@ -4,10 +4,12 @@
 !   sqlite3 jobs.db '.import --csv jobs.csv jobs'
 ! Each value is written as a CSV field: in double quotes when it holds a
 ! comma, semicolon, quote, tab or line end. A value that a job lacks, a time
-! included, is an empty field, whatever -M says, so the columns stay in place.
+! included, is an empty field, whatever -M says, so the columns stay in place;
+! so is a time that cannot be read. The last column, the log's identification
+! stamp, tells devices apart: with the job number it is a key unique across them.
 ! Documents are not shown: this template has no document section.
 %header
-job,owner,type,sheets,documents,submitted,completed,state,name
+job,owner,type,sheets,documents,submitted,completed,state,name,stamp
 %escape csv
 %job
 job-identifier
@@ -19,5 +21,6 @@ number-of-documents
 *completion-time "%Y-%m-%d %H:%M:%S"
 job-state-reasons
 job-name
+log-stamp
 %layout
-{},{},{},{},{},{},{},{},{}
+{},{},{},{},{},{},{},{},{},{}

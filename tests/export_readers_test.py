@@ -25,6 +25,8 @@ DOCUMENT = ["document-name", "document-format", "media-sheets-completed", "compl
 
 def value(name):
     if name.endswith("-time"):
+        if rng.random() < 0.1:  # unreadable: never shown as 1970
+            return rng.choice([b"2026-12-04", b"0", b"20261304101402Z"])
         return b"2026%02d%02d%02d%02d%02dZ" % (rng.randint(1, 12), rng.randint(1, 28),
                                                rng.randint(0, 23), rng.randint(0, 59), rng.randint(0, 59))
     if name in ("media-sheets-completed", "number-of-documents"):
@@ -43,10 +45,13 @@ def shown(name, attributes, decode):
     if v is None or not name.endswith("-time"):
         return None if v is None else v.decode("utf-8", decode)
     m = re.fullmatch(rb"(....)(..)(..)(..)(..)(..)Z", v)
+    if m is None or m.group(2) > b"12":
+        return None
     return "%s-%s-%s %s:%s:%s" % tuple(g.decode() for g in m.groups())
 
 
-log, jobs = [b" Job Log created MFD-READERS 2026-12-04 00:00:00 UTC\n  9\n"], []
+STAMP = "MFD-READERS 2026-12-04 00:00:00 UTC"
+log, jobs = [b" Job Log created %s\r\n  9\n" % STAMP.encode()], []
 for number in range(1, 301):
     documents = []
     for d in range(rng.randint(0, 2)):
@@ -70,10 +75,11 @@ try:
     with open("jobs.csv", newline="", encoding="utf-8", errors="surrogateescape") as f:
         rows = list(csv.reader(f, strict=True))
     assert rows[0] == ["job", "owner", "type", "sheets", "documents", "submitted", "completed",
-                       "state", "name"], rows[0]
+                       "state", "name", "stamp"], rows[0]
     assert len(rows) == len(jobs) + 1, len(rows)
     for row, (number, attributes, _) in zip(rows[1:], jobs):
         expected = [number] + [shown(n, attributes, "surrogateescape") or "" for n in JOB]
+        expected.append(STAMP)
         assert row == expected, (row, expected)
 
     with open("jobs.json", "rb") as f:
@@ -81,10 +87,10 @@ try:
     expected = []
     for number, attributes, documents in jobs:
         keys = ["owner", "type", "sheets", "documents", "submitted", "completed", "state", "name"]
-        expected.append(dict(record="job", job=number,
+        expected.append(dict(record="job", job=number, stamp=STAMP,
                              **{k: shown(n, attributes, "replace") for k, n in zip(keys, JOB)}))
         keys = ["name", "format", "sheets", "completed", "state"]
-        expected += [dict(record="document", document=d,
+        expected += [dict(record="document", document=d, stamp=STAMP,
                           **{k: shown(n, a, "replace") for k, n in zip(keys, DOCUMENT)})
                      for d, a in documents]
     assert objects == expected, next((o, e) for o, e in zip(objects, expected) if o != e)

@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -35,6 +36,15 @@ const char* base_name(const char* path) {
 }
 
 long read_number(const char* text) { return std::strtol(text, nullptr, 10); }
+
+// A whole number of seconds, digits only: a sign, blanks or a unit would be
+// read by strtol as something else than was meant.
+bool read_wait(const char* text, long& seconds) {
+  if (*text == '\0' || std::strspn(text, "0123456789") != std::strlen(text)) return false;
+  errno = 0;
+  seconds = std::strtol(text, nullptr, 10);
+  return errno == 0;
+}
 
 // The setting is an int; an argument beyond its range keeps the nearest end
 // instead of wrapping into a different number.
@@ -92,6 +102,8 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
       {"wait", required_argument, nullptr, kWaitOption},
       {"follow", no_argument, nullptr, 'f'},
       {nullptr, 0, nullptr, 0}};
+  bool template_option = false;
+  bool max_jobs_option = false;
   optind = 0;  // a full restart of getopt, so the command line can be read more than once
   int option;
   while ((option = getopt_long(argc, argv, "fhl:m:M:r:Rs:St:T:", kLongOptions, nullptr)) != -1) {
@@ -109,6 +121,7 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
         }
         break;
       case 'm':
+        max_jobs_option = true;
         if (const long max_jobs = read_number(optarg); max_jobs != 0) settings.max_jobs = max_jobs;
         break;
       case 'M':
@@ -129,6 +142,7 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
       case 't':
         if (!parse_template(optarg, tpl)) return CommandLine::kFailed;
         settings.template_name = optarg;
+        template_option = true;
         break;
       case 'T':
         tpl.default_time_format = optarg;
@@ -158,11 +172,25 @@ CommandLine parse_command_line(int argc, char** argv, RunSettings& settings, Dis
         settings.cursor_file = optarg;
         break;
       case kWaitOption:
-        settings.wait_seconds = read_number(optarg);
+        if (!read_wait(optarg, settings.wait_seconds)) {
+          note(std::string("Unrecognized wait '") + optarg + "'.\n");
+          return CommandLine::kFailed;
+        }
         break;
       default:  // an unknown option or a missing argument (getopt has said which)
         return CommandLine::kUsageError;
     }
+  }
+  // Each line of --json stands for one record: a template, raw records or
+  // the stamp line would break that.
+  if (settings.json && (template_option || settings.raw || settings.stamp)) {
+    note("Option --json cannot be used with -t, -R or -S.\n");
+    return CommandLine::kUsageError;
+  }
+  // Jobs left out by a limit would count as shown in the next run.
+  if (settings.cursor_file != nullptr && max_jobs_option) {
+    note("Option --cursor-file cannot be used with -m.\n");
+    return CommandLine::kUsageError;
   }
   settings.logs.assign(argv + optind, argv + argc);
   return settings.logs.empty() ? CommandLine::kUsageError : CommandLine::kRun;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -132,14 +133,10 @@ int follow_log(const RunSettings& settings, const DisplayTemplate& tpl,
   for (bool more = false; !stop_requested();) {
     if (!more && !watch.wait()) return 0;
     if (stop_requested()) return 0;
-    switch (x_lock_wait(lock, settings.wait_seconds, stop_requested)) {
-      case 0:
-        break;
-      case 1:
-        error("Timed out waiting for the accounting lock.\n");
-        return 1;
-      default:
-        return 0;
+    if (x_lock_wait(lock, settings.wait_seconds < 0 ? LONG_MAX : settings.wait_seconds) != 0) {
+      if (stop_requested()) return 0;
+      error("Timed out waiting for the accounting lock.\n");
+      return 1;
     }
     // A new LogFile for each batch: nothing of an earlier read may pass for
     // what the file holds now.

@@ -12,6 +12,7 @@
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
 #include "platform/processors.h"
+#include "render/record_json.h"
 #include "render/record_renderer.h"
 
 namespace {
@@ -48,7 +49,9 @@ class DisplayMaker {
         tpl_(tpl),
         selected_(selected),
         out_(out),
-        renderer_(tpl, settings.raw, out) {}
+        renderer_(tpl, settings.raw, out),
+        json_(out),
+        framed_(!settings.raw && !settings.json) {}
 
   // Whether another group follows `at`. Counts compare as unsigned: a limit of
   // -1 never stops the display.
@@ -64,8 +67,7 @@ class DisplayMaker {
     }
     // A negative repeat count divides only a count of 0.
     const unsigned long every = static_cast<unsigned long>(settings_.job_count);
-    if (render && !settings_.raw &&
-        (at.header_pending || (every != 0 && at.jobs_shown % every == 0))) {
+    if (render && framed_ && (at.header_pending || (every != 0 && at.jobs_shown % every == 0))) {
       renderer_.print_text_list(tpl_.header_lines);
     }
     at.header_pending = false;
@@ -116,7 +118,7 @@ class DisplayMaker {
       error("The file '%s' changed while it was shown.\n", changed_log->name());
       return false;
     }
-    if (jobs_shown != 0 && !settings_.follow && !tpl_.trailer_lines.empty() &&
+    if (jobs_shown != 0 && !settings_.follow && !settings_.json && !tpl_.trailer_lines.empty() &&
         !output_channel().failed()) {
       renderer_.print_text_list(tpl_.trailer_lines);
     }
@@ -139,8 +141,12 @@ class DisplayMaker {
     const JobEntry entry = at.cursor.entry();
     at.cursor.next();
     if (entry.is_job) ++at.jobs_passed;
-    if (tpl_.job_items.empty()) return;  // nor is a job counted
-    if (render && !renderer_.render_record(items, entry)) at.changed_log = entry.log;
+    if (settings_.json) {
+      if (render) json_.write(entry);
+    } else {
+      if (tpl_.job_items.empty()) return;  // nor is a job counted
+      if (render && !renderer_.render_record(items, entry)) at.changed_log = entry.log;
+    }
     if (entry.is_job) ++at.jobs_shown;
   }
 
@@ -149,6 +155,8 @@ class DisplayMaker {
   const SelectedJobs* selected_;
   OutputChannel& out_;
   RecordRenderer renderer_;
+  RecordJsonWriter json_;
+  const bool framed_;  // headers go with a display that a template lays out
 };
 
 // A stretch of the display, made into memory by either thread and written out

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "platform/file_lookup.h"
 #include "platform/log_watch.h"
 #include "platform/named_lock.h"
+#include "platform/replace_file.h"
 #include "select/job_selection.h"
 #include "select/time_words.h"
 #include "template/template_parser.h"
@@ -139,8 +141,17 @@ int run(int argc, char** argv) {
     }
     catch_stop_signals();
   }
-  if (!choose_template(settings, tpl)) return 1;
+  // JSON lines show every attribute: no template has a say in them.
+  if (!settings.json && !choose_template(settings, tpl)) return 1;
   clear_location();
+  CursorScan cursor;
+  if (settings.cursor_file != nullptr) {
+    if (!read_cursor_file(settings.cursor_file, cursor.known)) {
+      error("Unable to read cursor file '%s'.\n", settings.cursor_file);
+      return 1;
+    }
+    cursor.from_points = settings.start_after == 0 && !settings.stamp;
+  }
   // Before the lock: a pipe's writer may itself wait for the lock.
   std::vector<LogSource> logs;
   if (followed != nullptr) {
@@ -160,11 +171,15 @@ int run(int argc, char** argv) {
     if (error_stream_is_terminal()) {
       note("Waiting for the accounting lock, which another process holds.\n");
     }
-    // A follow can be ended while it waits, as between its batches.
-    if (followed == nullptr) {
+    if (followed == nullptr && settings.wait_seconds < 0) {
       x_lock(lock);
-    } else if (x_lock_wait(lock, -1, stop_requested) != 0) {
-      return 0;
+    } else if (x_lock_wait(lock, settings.wait_seconds < 0 ? LONG_MAX : settings.wait_seconds) !=
+               0) {
+      // A follow ends while it waits, as between its batches.
+      if (followed != nullptr && stop_requested()) return 0;
+      // A scheduled run gives up rather than hang behind a holder that stays.
+      error("Timed out waiting for the accounting lock.\n");
+      return 1;
     }
   }
 
@@ -180,7 +195,9 @@ int run(int argc, char** argv) {
       return selected.decide(index, limit);
     };
   }
-  const ScanResult scan = scan_job_logs(logs, scan_options(settings, jobs_shown));
+  ScanOptions options = scan_options(settings, jobs_shown);
+  options.cursor = settings.cursor_file != nullptr ? &cursor : nullptr;
+  const ScanResult scan = scan_job_logs(logs, options);
   if (error_limit_reached()) return 1;
   // Jobs are chosen in display order only until -m of them are.
   if (chosen != nullptr && scan.ok) {
@@ -190,10 +207,19 @@ int run(int argc, char** argv) {
   if (settings.stamp && any_shown) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;
   DisplayCount count;
-  const bool shown = scan.ok && show_records(scan.index, settings, tpl, chosen, &count);
+  bool shown = scan.ok && show_records(scan.index, settings, tpl, chosen, &count);
   // The display is complete only once it has left the buffer, so that happens under the lock.
-  output_channel().flush();
-  if (shown && followed != nullptr && !output_channel().failed()) {
+  shown = output_channel().flush() && shown;
+  // Only a run that showed everything moves the points on: after a failure
+  // the records are shown again rather than lost.
+  if (shown && settings.cursor_file != nullptr && !error_limit_reached()) {
+    if (const int failure = replace_file(settings.cursor_file, cursor_file_text(scan.points))) {
+      error("Unable to write cursor file '%s': %s.\n", settings.cursor_file,
+            std::strerror(failure));
+      shown = false;
+    }
+  }
+  if (shown && followed != nullptr) {
     return follow_log(settings, tpl, chosen != nullptr ? &selection : nullptr, followed, lock,
                       count);
   }

@@ -36,6 +36,15 @@ std::string first_read(LogFile& log) {
   return std::string(line.substr(0, line.find('\0')));
 }
 
+// A carriage return just before the newline belongs to the line end.
+std::string without_line_end(std::string_view line) {
+  if (!line.empty() && line.back() == '\n') {
+    line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  }
+  return std::string(line);
+}
+
 // strtol over the first bytes of the line, as many as a value may hold.
 long read_log_number(const LogLine& line) {
   std::string scratch;
@@ -179,11 +188,21 @@ int64_t scan_from_end(LogFile& log, int64_t offset, unsigned long jobs, TakeReco
   return scan_end;
 }
 
+// Whether a known point is still where a line of the log begins, past the
+// lines that open the log; else the log is read whole.
+bool still_a_line_start(LogFile& log, int64_t point, int64_t body) {
+  if (point <= body || point > log.size()) return false;
+  char before = '\0';
+  return read_at(log.fd(), point - 1, &before, 1) == 1 && before == '\n';
+}
+
 class LogScanner {
  public:
-  LogScanner(ScanResult& result, long start_after, bool from_end, unsigned long jobs_wanted)
+  LogScanner(ScanResult& result, long start_after, const CursorScan* cursor, bool from_end,
+             unsigned long jobs_wanted)
       : result_(result),
         start_after_(start_after),
+        cursor_(cursor),
         from_end_(from_end),
         jobs_wanted_(jobs_wanted) {}
 
@@ -200,32 +219,63 @@ class LogScanner {
     auto file = std::make_unique<LogFile>(stream, name);
     LogFile* log = file.get();
 
-    const LogStart start = read_log_start(*log);
-    if (!start.is_job_log) return reject(name, stream);
-    result_.stamp.assign(start.first_line, kJobLogBanner.size());
-    const int64_t offset = start.records_offset;
-    result_.index.begin_log(std::move(file), start.log_number);
+    const std::string first_line = first_read(*log);
+    if (std::string_view(first_line).substr(0, kJobLogBanner.size()) != kJobLogBanner) {
+      return reject(name, stream);
+    }
+    result_.stamp.assign(first_line, kJobLogBanner.size());
+    log->set_stamp(without_line_end(result_.stamp));
+
+    const LogLine banner = read_line(*log, 0);
+    const int64_t offset = banner.size;
+    const LogLine number_line = banner.at_end ? LogLine{} : read_line(*log, offset);
+    const long log_number = number_line.size > 0 ? read_log_number(number_line) : 0;
+    result_.index.begin_log(std::move(file), log_number);
+
+    int64_t from = offset;
+    if (cursor_ != nullptr && cursor_->from_points) {
+      const CursorPoint* known = find_cursor_point(cursor_->known, log_number, log->stamp());
+      if (known != nullptr && still_a_line_start(*log, known->offset, offset)) {
+        from = known->offset;
+      }
+    }
+    // Where the last job record read ends: the next point. A log read whole
+    // without a job record keeps 0, one read from its point keeps that point.
+    int64_t point = from != offset ? from : 0;
+    bool after_job = false;
+    RecordIndex::Mark held = result_.index.mark();
 
     // The second line is examined like any other: a bare log number has
     // neither ':' nor '.' and so is indexed as a document record.
     long job_number = 1;  // counts the jobs passed over too
     auto take = [&](int64_t record_offset, bool is_job) {
+      if (after_job) point = record_offset;
+      after_job = is_job;
       if (is_job) {
         if (job_number > start_after_) {
           result_.index.add(record_offset, true);
           ++result_.jobs_indexed;
         }
         ++job_number;
+        held = result_.index.mark();
       } else if (job_number > start_after_) {
         // A document goes with the job after it, so it is kept or passed over with that job.
         result_.index.add(record_offset, false);
       }
     };
-    const int64_t scan_end = from_end_ ? scan_from_end(*log, offset, jobs_wanted_, take)
-                                       : scan_headers(*log, offset, take);
+    const int64_t scan_end =
+        from_end_ ? scan_from_end(*log, from, jobs_wanted_, take) : scan_headers(*log, from, take);
+    if (after_job) point = scan_end;
     // The last record ends where the last read began; the display relies on
     // these ends only while the file keeps the size it has now.
-    result_.index.end_log(scan_end);
+    int64_t last_end = scan_end;
+    if (cursor_ != nullptr) {
+      // Documents wait for their job; the point stays before them.
+      result_.index.roll_back(held);
+      last_end = point;
+      result_.points.push_back(CursorPoint{log_number, point, log->stamp()});
+    }
+    result_.index.end_log(last_end);
     log->note_scanned();
   }
 
@@ -238,6 +288,7 @@ class LogScanner {
 
   ScanResult& result_;
   long start_after_;
+  const CursorScan* cursor_;
   bool from_end_;
   unsigned long jobs_wanted_;
 };
@@ -309,12 +360,13 @@ ScanResult scan_job_logs(const std::vector<LogSource>& logs, const ScanOptions& 
   ScanResult result;
   const unsigned long limit = static_cast<unsigned long>(options.max_jobs);  // -1: no limit
   const JobCounter& jobs_shown = options.jobs_shown;
-  const bool from_end = options.from_end && options.start_after == 0 && !jobs_shown;
+  const bool from_end =
+      options.from_end && options.start_after == 0 && !jobs_shown && options.cursor == nullptr;
   for (const LogSource& log : logs) {
     if (!result.ok) break;
     if ((jobs_shown ? jobs_shown(result.index, limit) : result.jobs_indexed) >= limit) break;
     ++result.logs_taken;
-    LogScanner(result, result.logs_taken == 1 ? options.start_after : 0,
+    LogScanner(result, result.logs_taken == 1 ? options.start_after : 0, options.cursor,
                from_end && limit != ULONG_MAX, limit - result.jobs_indexed)
         .scan(log);
   }

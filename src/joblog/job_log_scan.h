@@ -5,16 +5,24 @@
 #include <string>
 #include <vector>
 
+#include "joblog/cursor_file.h"
 #include "joblog/log_source.h"
 #include "joblog/record_index.h"
 
 // What the scan of the job logs leaves for the run.
 struct ScanResult {
   RecordIndex index;
-  bool ok = true;                  // false once a log could not be opened or was not a job log
-  unsigned long logs_taken = 0;    // log names taken, the failed one included
-  unsigned long jobs_indexed = 0;  // job records placed in the index
-  std::string stamp;               // identification stamp of the last accepted log
+  bool ok = true;                   // false once a log could not be opened or was not a job log
+  unsigned long logs_taken = 0;     // log names taken, the failed one included
+  unsigned long jobs_indexed = 0;   // job records placed in the index
+  std::string stamp;                // identification stamp of the last accepted log
+  std::vector<CursorPoint> points;  // with a cursor: where each log taken now leaves off
+};
+
+// An incremental run: where the logs the cursor file knows are read from.
+struct CursorScan {
+  std::vector<CursorPoint> known;  // as the cursor file holds them
+  bool from_points = true;         // false when counts from a log's start (-s, -S) apply
 };
 
 // Counts the jobs of the index that will be shown, up to `limit`: when jobs
@@ -32,7 +40,8 @@ struct ScanOptions {
   // Needs start_after 0, since passing over counts from the start, and no
   // jobs_shown, which counts jobs the reading back cannot tell.
   bool from_end = false;
-  JobCounter jobs_shown;  // null: every job indexed counts
+  JobCounter jobs_shown;               // null: every job indexed counts
+  const CursorScan* cursor = nullptr;  // no from_end with a cursor, which has its own start
 };
 
 // Opens each log in order (its stream when it has one, else through
@@ -40,11 +49,15 @@ struct ScanOptions {
 // count applies to the first log only; max_jobs, compared as unsigned, is
 // checked between logs against the jobs indexed so far or what jobs_shown
 // counts of the index (given max_jobs as unsigned, the most it needs to
-// count), and read from the end, within a log too.
+// count), and read from the end, within a log too. With a cursor, a log
+// whose identity it knows is scanned from its point (when that is still the
+// start of a line in it), documents after a log's last job record are held
+// back for a later run, and each log's new point is noted.
 ScanResult scan_job_logs(const std::vector<LogSource>& logs, const ScanOptions& options);
 inline ScanResult scan_job_logs(const std::vector<LogSource>& logs, long start_after, long max_jobs,
-                                const JobCounter& jobs_shown = nullptr) {
-  return scan_job_logs(logs, ScanOptions{start_after, max_jobs, false, jobs_shown});
+                                const JobCounter& jobs_shown = nullptr,
+                                const CursorScan* cursor = nullptr) {
+  return scan_job_logs(logs, ScanOptions{start_after, max_jobs, false, jobs_shown, cursor});
 }
 
 // What the first two lines of a log say.

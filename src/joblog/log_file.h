@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "joblog/log_line.h"
 
@@ -42,6 +44,10 @@ class LogFile {
 
   int fd() const { return fd_; }
   const char* name() const { return name_; }
+  // The identification stamp: what follows the banner on the first line, as
+  // one 255-byte read gives it, without its line end.
+  const std::string& stamp() const { return stamp_; }
+  void set_stamp(std::string stamp) { stamp_ = std::move(stamp); }
   // The file's size now; -1 when it cannot be told.
   int64_t size() const;
 
@@ -67,6 +73,7 @@ class LogFile {
   std::FILE* stream_;
   int fd_;
   const char* name_;
+  std::string stamp_;
   int64_t scanned_size_ = -1;
   bool growing_ = false;
   std::atomic<bool> has_nul_{false};

@@ -27,6 +27,21 @@ void RecordIndex::add(int64_t record_offset, bool is_job) {
 
 void RecordIndex::end_log(int64_t scan_end) { logs_.back().scan_end = scan_end; }
 
+RecordIndex::Mark RecordIndex::mark() const {
+  const Log& log = logs_.back();
+  return Mark{log.blocks.size(), log.blocks.empty() ? 0 : log.blocks.back().size, log.count,
+              log.last_offset};
+}
+
+void RecordIndex::roll_back(const Mark& mark) {
+  Log& log = logs_.back();
+  log.blocks.resize(mark.blocks);
+  if (!log.blocks.empty()) log.blocks.back().size = mark.block_size;
+  size_ -= log.count - mark.count;
+  log.count = mark.count;
+  log.last_offset = mark.last_offset;
+}
+
 RecordIndex::Cursor::Cursor(const RecordIndex* index, size_t log) : index_(index), log_(log) {
   start_log();
 }

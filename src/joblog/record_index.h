@@ -51,6 +51,17 @@ class RecordIndex {
   void add(int64_t record_offset, bool is_job);
   void end_log(int64_t scan_end);
 
+  // A point in the current log's records, to which add() calls made after it
+  // can be taken back (documents that no job record follows yet).
+  struct Mark {
+    size_t blocks = 0;
+    size_t block_size = 0;
+    size_t count = 0;
+    int64_t last_offset = 0;
+  };
+  Mark mark() const;
+  void roll_back(const Mark& mark);
+
   bool empty() const { return size_ == 0; }
   size_t size() const { return size_; }
   Cursor begin() const { return Cursor(this, 0); }

@@ -56,18 +56,34 @@ int x_try_lock(LockHandle handle) {
 
 int x_unlock(LockHandle handle) { return flock(handle, LOCK_UN); }
 
-int x_lock_wait(LockHandle handle, long seconds, bool (*stop)()) {
-  timespec start;
-  clock_gettime(CLOCK_MONOTONIC, &start);
+namespace {
+
+constexpr long kNanosecondsPerSecond = 1000000000;
+constexpr long kTryEvery = 50000000;  // nanoseconds
+
+// a - b in nanoseconds, saturating at LONG_MAX.
+long nanoseconds_between(const timespec& a, const timespec& b) {
+  const long seconds = a.tv_sec - b.tv_sec;
+  if (seconds >= LONG_MAX / kNanosecondsPerSecond - 1) return LONG_MAX;
+  return seconds * kNanosecondsPerSecond + (a.tv_nsec - b.tv_nsec);
+}
+
+}  // namespace
+
+int x_lock_wait(LockHandle handle, long seconds) {
+  timespec deadline;
+  clock_gettime(CLOCK_MONOTONIC, &deadline);
+  // A wait of more than a century is as good as endless.
+  constexpr long kCentury = 100L * 366 * 24 * 3600;
+  deadline.tv_sec += seconds < kCentury ? seconds : kCentury;
   for (;;) {
-    if (stop != nullptr && stop()) return 2;
     if (x_try_lock(handle) == 0) return 0;
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const long waited_ms =
-        (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
-    if (seconds >= 0 && waited_ms >= seconds * 1000) return 1;
-    const timespec pause = {0, 50 * 1000 * 1000};
-    nanosleep(&pause, nullptr);
+    const long left = nanoseconds_between(deadline, now);
+    if (left <= 0) return 1;
+    const long pause = left < kTryEvery ? left : kTryEvery;
+    const timespec sleep{0, pause};
+    if (nanosleep(&sleep, nullptr) != 0 && errno == EINTR) return 2;
   }
 }

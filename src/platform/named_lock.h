@@ -16,7 +16,7 @@ int x_lock(LockHandle handle);
 // non-zero otherwise (x_lock then waits for it).
 int x_try_lock(LockHandle handle);
 int x_unlock(LockHandle handle);
-// Tries to take the lock at most 50 ms apart: 0 once it is held, 1 when
-// `seconds` have passed first (never when negative), 2 when `stop()` says the
-// run is to end.
-int x_lock_wait(LockHandle handle, long seconds, bool (*stop)());
+// Tries to take the lock, the tries at most 50 ms apart, until it is held (0),
+// `seconds` have passed (1; with 0 it tries once), or a signal interrupts the
+// wait (2).
+int x_lock_wait(LockHandle handle, long seconds);

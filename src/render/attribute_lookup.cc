@@ -125,8 +125,8 @@ constexpr size_t kInPlaceWords = kInPlaceMax / 64;
 // attribute names begin. Made once for a view and used for every record.
 struct RecordView::InPlaceWork {
   static constexpr size_t kWords = kInPlaceWords + 1;
-  static constexpr size_t kNames =
-      kInPlaceMax / 2 + 8;  // a name takes two bytes of a line at least
+  // A name takes two bytes of a line at least; find_name_starts writes four spare.
+  static constexpr size_t kNames = kInPlaceMax / 2 + 8;
 
   uint64_t newlines[kWords];
   uint64_t blanks[kWords];
@@ -281,6 +281,25 @@ void RecordView::for_each_value(int name_id, const std::function<void(std::strin
     return;
   }
   read_lines(name_id, &write);
+}
+
+bool read_attribute_line(const LogLine& line, bool nul_free, AttributeLine& out) {
+  if (line.data != nullptr) {
+    const std::string_view text = line.in_place_text(nul_free);
+    if (!attribute_name(text, out.name)) return false;
+    out.value = attribute_value(text, out.name).substr(0, kValueMax);
+    out.name = out.name.substr(0, kValueMax);
+    return true;
+  }
+  const LineText text = line.text();
+  const int64_t start = text.find_first_not_of(kNameDelimiters, 0);
+  if (start == LineText::npos) return false;
+  int64_t end = text.find_first_of(kNameDelimiters, start);
+  if (end == LineText::npos) end = text.size();
+  out.name = text.substr(start, at_most(end - start, kValueMax), out.name_bytes);
+  const Span value = value_span(text, end);
+  out.value = text.substr(value.start, at_most(value.size, kValueMax), out.value_bytes);
+  return true;
 }
 
 void RecordView::read_header(const LineText& text) {

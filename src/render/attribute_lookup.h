@@ -24,6 +24,18 @@ std::string_view clean_value(std::string_view text);
 bool attribute_name(std::string_view line, std::string_view& name);
 std::string_view attribute_value(std::string_view line, std::string_view name);
 
+// The name and the value of a record body line (one that begins with white
+// space), read as the display reads them: the whole line, the name and the
+// value each cut at kValueMax bytes. Bytes read by position are kept in the
+// struct's own strings. False for a line that holds no name.
+struct AttributeLine {
+  std::string_view name;
+  std::string_view value;
+  std::string name_bytes;
+  std::string value_bytes;
+};
+bool read_attribute_line(const LogLine& line, bool nul_free, AttributeLine& out);
+
 // One record of a job log as the display needs it: its header text and the
 // values of the attribute lines of its body whose names are wanted, each cut
 // at kValueMax bytes. Lines are whole lines however long. What is kept is

@@ -9,6 +9,7 @@
 #include "render/attribute_lookup.h"
 #include "render/field_format.h"
 #include "render/job_identifier.h"
+#include "render/log_fields.h"
 #include "render/raw_record.h"
 #include "render/time_value.h"
 #include "render/value_escape.h"
@@ -19,6 +20,7 @@ namespace {
 struct CompiledItem {
   const DisplayItem* item;
   bool is_identifier;  // "job-identifier": built from the header text
+  LogField log_field;  // a field of the record's log, never looked up in its lines
   int name_id;         // for other attributes: the id in the list's WantedNames
   FieldFormat format;
   std::string_view leading;  // written as C strings: up to a NUL, if one were there
@@ -40,8 +42,10 @@ void compile(const DisplayList& list, CompiledList& out) {
   for (const DisplayItem& item : list) {
     const std::string_view name = item.attribute_name ? *item.attribute_name : std::string_view{};
     const bool is_identifier = name == "job-identifier";
-    const int id = is_identifier ? WantedNames::kNone : out.wanted.add(name);
-    out.items.push_back(CompiledItem{&item, is_identifier, id,
+    const LogField log_field = log_field_named(name);
+    const int id =
+        is_identifier || log_field != LogField::kNone ? WantedNames::kNone : out.wanted.add(name);
+    out.items.push_back(CompiledItem{&item, is_identifier, log_field, id,
                                      FieldFormat(item.field_width ? *item.field_width : ""),
                                      text_of(item.leading_text), text_of(item.trailing_text)});
   }
@@ -57,7 +61,9 @@ struct RecordRenderer::Impl {
   CompiledList other_list;
   RecordView record;
   OutputChannel& out;
-  std::string identifier;  // a value built by an identifier pattern
+  std::string identifier;           // a value built by an identifier pattern
+  std::string number;               // a log field's number as text
+  const JobEntry* entry = nullptr;  // the record being shown
 
   Impl(const DisplayTemplate& t, bool raw, OutputChannel& o) : tpl(t), raw_mode(raw), out(o) {
     compile(tpl.job_items, job_list);
@@ -80,7 +86,15 @@ struct RecordRenderer::Impl {
     const DisplayItem& item = *c.item;
     out.append(c.leading);
     if (item.value_kind == ValueKind::kTime) {
-      text = format_time_value(text, item.value_format ? item.value_format->c_str() : "");
+      bool unreadable = false;
+      text =
+          format_time_value(text, item.value_format ? item.value_format->c_str() : "", &unreadable);
+      // An export says that the time is not known rather than show 1970.
+      if (unreadable && item.escaping != Escaping::kNone) {
+        out.append(missing_value(item.escaping));
+        out.append(c.trailing);
+        return;
+      }
     }
     if (item.escaping == Escaping::kNone) {
       c.format.write(text, out);
@@ -111,6 +125,10 @@ struct RecordRenderer::Impl {
       }
       return;  // one identifier per record, also for a repeated ('+') item
     }
+    if (c.log_field != LogField::kNone) {
+      write_value(c, log_field_value(c.log_field, *entry, number));
+      return;  // once per record, also for a repeated ('+') item
+    }
     const size_t line = record.find_attribute(c.name_id);
     if (line == RecordView::npos) {
       if (item.escaping != Escaping::kNone) {
@@ -128,6 +146,7 @@ struct RecordRenderer::Impl {
     if (raw_mode) return dump_raw_record(entry, out);
     if (!items.empty()) {
       const CompiledList& list = compiled_for(items);
+      this->entry = &entry;
       record.read(*entry.log, entry.record_offset, list.wanted, entry.record_end);
       for (const CompiledItem& c : list.items) render_item(c);
     }

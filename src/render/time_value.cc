@@ -286,15 +286,17 @@ thread_local LocalHours local_hours;  // each thread of the display has its own
 
 }  // namespace
 
-std::string_view format_time_value(std::string_view value, const char* format) {
+std::string_view format_time_value(std::string_view value, const char* format, bool* unreadable) {
   // The time conversion reads a C string; a value holds no NUL byte.
   thread_local char text[kValueMax + 1];
   thread_local char shown[kMaxFormatted + 1];
   const size_t size = value.size() < kValueMax ? value.size() : kValueMax;
   std::memcpy(text, value.data(), size);
   text[size] = '\0';
+  const std::time_t seconds = oa_epoch_from_generalized(text);
+  if (unreadable != nullptr) *unreadable = seconds == 0;
   std::string_view result;
-  if (!local_hours.format(oa_epoch_from_generalized(text), format, result, shown)) return {};
+  if (!local_hours.format(seconds, format, result, shown)) return {};
   return result;
 }
 

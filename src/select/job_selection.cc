@@ -56,11 +56,15 @@ bool JobSelection::add_match(std::string_view text) {
   }
   if (known == nullptr) {
     const bool is_identifier = name == kIdentifierName;
-    const int id = is_identifier ? WantedNames::kNone : wanted_.add(name);
-    known = &names_.emplace_back(Name{std::string(name), id, is_identifier, {}, {}});
+    const LogField log_field = log_field_named(name);
+    const int id =
+        is_identifier || log_field != LogField::kNone ? WantedNames::kNone : wanted_.add(name);
+    known = &names_.emplace_back(Name{std::string(name), id, is_identifier, log_field, {}, {}});
   }
   known->patterns.emplace_back(pattern);
-  known->needles.push_back(Needle{needle_of(pattern)});
+  // A log field's value is not among the record's bytes.
+  known->needles.push_back(
+      Needle{known->log_field != LogField::kNone ? std::string() : needle_of(pattern)});
   return true;
 }
 
@@ -143,16 +147,20 @@ bool JobSelection::matches_value(const Name& name, std::string_view value, std::
 }
 
 bool JobSelection::matches(const Name& name, Work& work) {
-  const RecordView& record = work.record;
   if (name.is_identifier) {
-    return matches_value(name, split_job_identifier(record.header_text()).number, work.text);
+    return matches_value(name, split_job_identifier(work.record.header_text()).number, work.text);
+  }
+  if (name.log_field != LogField::kNone) {
+    return matches_value(name, log_field_value(name.log_field, *work.entry, work.number),
+                         work.text);
   }
   // Any line of a repeated attribute may match; a missing one matches nothing.
-  for (size_t line = record.find_attribute(name.id); line != RecordView::npos;
-       line = record.find_attribute(name.id, line + 1)) {
-    if (matches_value(name, record.value(line), work.text)) return true;
-  }
-  return false;
+  // A large record keeps only a name's first line: the others are read again.
+  bool found = false;
+  work.record.for_each_value(name.id, [&](std::string_view value) {
+    found = found || matches_value(name, value, work.text);
+  });
+  return found;
 }
 
 // The first line of the name, converted; false when there is none or it
@@ -174,6 +182,7 @@ bool JobSelection::job_time(Work& work, int64_t& seconds) const {
 bool JobSelection::selects(const JobEntry& entry, Work& work) const {
   if (!may_match(entry)) return false;
   work.record.read(*entry.log, entry.record_offset, wanted_, entry.record_end);
+  work.entry = &entry;
   for (const Name& name : names_) {
     if (!matches(name, work)) return false;
   }

@@ -7,6 +7,7 @@
 
 #include "joblog/record_index.h"
 #include "render/attribute_lookup.h"
+#include "render/log_fields.h"
 
 // Whether a --match argument is NAME=PATTERN with a NAME: NAME ends at the
 // first '=', and neither may be missing.
@@ -27,7 +28,9 @@ class JobSelection {
   // What a thread needs to read records for the selection.
   struct Work {
     RecordView record;
-    std::string text;  // a value as a C string
+    std::string text;                 // a value as a C string
+    const JobEntry* entry = nullptr;  // the record read, for its log fields
+    std::string number;               // a log field's number as text
   };
   // Reads the job record of `entry` in place and tells whether it is chosen.
   bool selects(const JobEntry& entry, Work& work) const;
@@ -41,6 +44,7 @@ class JobSelection {
     std::string name;
     int id;              // in wanted_
     bool is_identifier;  // job-identifier: the number of the record's header
+    LogField log_field;  // a field of the record's log, not of its lines
     std::vector<std::string> patterns;
     // For each pattern, bytes that every value it matches holds; when one of
     // them is empty, any record may match.

@@ -1,0 +1,4 @@
+%job
+user-name
+%layout
+not this {}

@@ -1,0 +1,14 @@
+%header
+%job
++log-name
+log-number
+log-stamp
+record-offset
+job-identifier
+%layout
+{-7}|{03}|{.5}|{4}|{}
+%document
+record-offset
+log-name
+%layout
+  {}@{}

@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+# Every line of --json is read by Python's json module and by jq, on a
+# generated log of awkward names and values (control bytes, quotes,
+# backslashes, ill-formed UTF-8, repeated names, CRLF line ends, a line longer
+# than the read window), and holds exactly what the log says: every attribute
+# line, in order, repeated names as arrays. Exit 77 (a skip) without jq.
+# Usage: json_readers_test.py JOBVIEW
+import json, os, random, shutil, subprocess, sys, tempfile
+
+jobview = os.path.abspath(sys.argv[1])
+if shutil.which("jq") is None:
+    print("jq not installed")
+    sys.exit(77)
+rng = random.Random(19)
+PIECES = [b"plain", b'"q"', b"\\", b"\x01\x1b\x7f", b"\xff\xfe", b"\xe2\x82", b"\xed\xa0\x80",
+          b"\xc3\xbc\xe2\x82\xac", b"a=b", b"\t", b" ", b"\r"]
+NAMES = [b"user-name", b"job-state-reasons", b"we\"ird\\name", b"ctl\x02\xffname", b"x"]
+
+
+def value_of(v):
+    # What the display shows of a line's value: between its first and last
+    # double quote when it holds two, cut at 4,096 bytes.
+    if v.count(b'"') >= 2:
+        v = v[v.index(b'"') + 1:v.rindex(b'"')]
+    return v[:4096].decode("utf-8", "replace")
+
+
+def record(header, big):
+    lines, attributes = [header], {}
+    for _ in range(rng.randint(0, 8)):
+        name = rng.choice(NAMES)
+        raw = b"".join(rng.choice(PIECES) for _ in range(rng.randint(0, 5))).lstrip(b" =\t")
+        if big and rng.random() < 0.2:
+            raw = b"z" * 300000
+        end = b"\r\n" if rng.random() < 0.3 else b"\n"
+        if raw.endswith(b"\r") and end == b"\n":
+            raw += b"."  # a value never ends in the carriage return of a line end
+        lines.append(b"    " + name + b" = " + raw + end)
+        attributes.setdefault(name.decode("utf-8", "replace"), []).append(value_of(raw))
+    lines[0] += b"\n"
+    return b"".join(lines), {k: v[0] if len(v) == 1 else v for k, v in attributes.items()}
+
+
+work = tempfile.mkdtemp()
+try:
+    parts, expected = [b" Job Log created DEV \"Q\"\r\n  4\n"], []
+    for number in range(1, 201):
+        text, attributes = record(b"jobs:%d" % number, number % 50 == 0)
+        expected.insert(0, ("job", str(number), sum(map(len, parts)), attributes))
+        parts.append(text)
+    # A record longer than the read window, with a name met exactly twice.
+    expected.insert(0, ("job", "201", sum(map(len, parts)),
+                        {"long": "z" * 4096, "twice": ["a", "b"], "x": ""}))
+    parts.append(b"jobs:201\n    long " + b"z" * 300000 + b"\n    twice = a\n    x\n    twice \"b\"\r\n")
+    path = os.path.join(work, "j.log")
+    with open(path, "wb") as f:
+        f.write(b"".join(parts))
+    env = dict(os.environ, JOBVIEW_LOCK_DIR=work)
+    out = subprocess.run([jobview, "--json", path], stdout=subprocess.PIPE, env=env, check=True).stdout
+    lines = out.split(b"\n")
+    assert lines.pop() == b"" and len(lines) == len(expected), len(lines)
+    for line, (kind, number, offset, attributes) in zip(lines, expected):
+        got = json.loads(line)
+        want = {"record": kind, "identifier": number, "log": path, "stamp": 'DEV "Q"',
+                "log_number": 4, "offset": offset, "attributes": attributes}
+        assert got == want, (got, want)
+        assert list(got) == list(want) and list(got["attributes"]) == list(attributes), got
+        # No white space outside strings, escapes in their shortest form.
+        assert json.dumps(got, ensure_ascii=False, separators=(",", ":")).encode() == line, line
+    # jq reads the same objects, one a line.
+    jq = subprocess.run(["jq", "-c", "."], input=out, stdout=subprocess.PIPE, check=True).stdout
+    assert [json.loads(l) for l in jq.splitlines()] == [json.loads(l) for l in lines]
+finally:
+    shutil.rmtree(work)
