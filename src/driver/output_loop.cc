@@ -5,13 +5,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
 #include "platform/processors.h"
+#include "platform/worker_thread.h"
 #include "render/record_json.h"
 #include "render/record_renderer.h"
 
@@ -213,12 +212,8 @@ class ParallelDisplay {
     // second thread starts.
     StretchMaker maker(settings_, tpl_, selected_, output_channel());
     StretchMaker helper_maker(settings_, tpl_, selected_, output_channel());
-    std::thread helper;
-    try {
-      helper = std::thread([this, &helper_maker] { help(helper_maker); });
-    } catch (const std::system_error&) {
-      return false;
-    }
+    WorkerThread helper;
+    if (!helper.start([this, &helper_maker] { help(helper_maker); })) return false;
     std::unique_lock<std::mutex> lock(mutex_);
     for (bool first = true;; first = false) {
       plan(first);

@@ -8,8 +8,6 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include "diag/diagnostics.h"
@@ -18,6 +16,7 @@
 #include "platform/file_lookup.h"
 #include "platform/processors.h"
 #include "platform/read_at.h"
+#include "platform/worker_thread.h"
 
 namespace {
 
@@ -124,19 +123,18 @@ int64_t scan_headers(LogFile& log, int64_t offset, TakeRecord take, int64_t unti
     if (!middle.at_end && half < until) {
       SecondHalf second(half);
       int64_t scan_end = half;
-      try {
-        std::thread thread([&] {
-          scan_end = for_each_header(
-              log, half,
-              [&second](const LogLine& line) { second.add(line.offset, is_job_header(line)); },
-              until);
-        });
+      WorkerThread thread;
+      // Without a second thread, one thread scans it all.
+      if (thread.start([&] {
+            scan_end = for_each_header(
+                log, half,
+                [&second](const LogLine& line) { second.add(line.offset, is_job_header(line)); },
+                until);
+          })) {
         for_each_header(log, offset, visit, half);
         thread.join();
         second.replay(half, take);
         return scan_end;
-      } catch (const std::system_error&) {
-        // No second thread: one thread scans it all.
       }
     }
   }

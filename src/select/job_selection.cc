@@ -7,11 +7,10 @@
 
 #include <climits>
 #include <cstring>
-#include <system_error>
-#include <thread>
 
 #include "platform/generalized_time.h"
 #include "platform/processors.h"
+#include "platform/worker_thread.h"
 #include "render/job_identifier.h"
 
 namespace {
@@ -218,18 +217,17 @@ unsigned long SelectedJobs::decide(const RecordIndex& index, unsigned long limit
     for (size_t i = 0; i < records / 2; ++i) half.next();
     std::vector<bool> second;
     unsigned long second_count = 0;
-    try {
-      std::thread thread([&] {
-        JobSelection::Work work;
-        decide_part(half, SIZE_MAX, limit, work, second, second_count);
-      });
+    WorkerThread thread;
+    // Without a second thread, this one decides them all.
+    if (thread.start([&] {
+          JobSelection::Work work;
+          decide_part(half, SIZE_MAX, limit, work, second, second_count);
+        })) {
       decide_part(start, records / 2, limit, work_, chosen_, count_);
       thread.join();
       chosen_.insert(chosen_.end(), second.begin(), second.end());
       count_ += second_count;
       return count_;
-    } catch (const std::system_error&) {
-      // No second thread: this one decides them all.
     }
   }
   decide_part(start, SIZE_MAX, limit, work_, chosen_, count_);
