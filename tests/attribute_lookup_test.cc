@@ -62,6 +62,9 @@ TEST(AttributeLines, Table) {
       EXPECT_EQ(kept(row[0], names, true), row[1]) << testing::PrintToString(row[0]);
     }
   }
+  // In place, a value after more than 64 blanks; just over the in-place size, read by lines.
+  EXPECT_EQ(kept("  a" + std::string(70, ' ') + "x\n", {"a"}, true), "[a]=[x]");
+  EXPECT_EQ(kept("  a x\n  b " + std::string(16 << 10, 'y') + "\n", {"a"}, true), "[a]=[x]");
 }
 
 class RecordViewTest : public ::testing::Test {

@@ -11,8 +11,6 @@
 
 #include "render/name_starts.h"
 
-namespace {
-
 TEST(BitSearch, EverySearchAgreesWithAPlainOne) {
   constexpr size_t kBits = 256;  // four words, and a fifth to spare for the quick searches
   std::vector<std::vector<uint64_t>> shapes(12, std::vector<uint64_t>(kBits / 64 + 1));
@@ -51,7 +49,7 @@ TEST(BitSearch, EverySearchAgreesWithAPlainOne) {
 // version walks each line's leading blanks.
 TEST(NameStarts, AgreeWithAPlainWalkOverLines) {
   std::vector<std::string> records = {
-      "j\n" + std::string(70, ' ') + "indented past a word\n",
+      "j\n" + std::string(140, ' ') + "indented past a whole word\n",
       "j" + std::string(62, 'x') + "\r\n\ta\r\n",       // CR at bit 63, its newline at 64
       "j" + std::string(62, 'x') + "\n" + "b\n \r\n"};  // newline at bit 63: a line at 64
   std::mt19937 random(11);
@@ -86,5 +84,3 @@ TEST(NameStarts, AgreeWithAPlainWalkOverLines) {
     EXPECT_EQ(m[5 * n + words], ~uint64_t{0});
   }
 }
-
-}  // namespace

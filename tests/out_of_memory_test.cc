@@ -1,6 +1,3 @@
-// A failed allocation ends the run with a message and status 1 on either
-// thread, instead of an abort through an uncaught exception.
-
 #include <gtest/gtest.h>
 
 #include <new>

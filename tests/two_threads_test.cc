@@ -65,13 +65,14 @@ std::string display(const std::vector<LogSource>& logs, const RunSettings& setti
   return made;
 }
 
-// `records` small jobs, the middle one of `large` bytes of `line_size`-byte lines.
-std::string log_with_a_large_record(int records, size_t large, size_t line_size) {
+// `records` small jobs, `count` from the middle on of `large` bytes of `line_size`-byte lines.
+std::string log_with_large_records(int records, int count, size_t large, size_t line_size) {
   const std::string line = "  job-name " + std::string(line_size - 12, 'v') + "\n";
   std::string log = " Job Log created stamp\n 1\n";
   for (int i = 0; i < records; ++i) {
     log += "jobs:" + std::to_string(i) + "\n  job-name n" + std::to_string(i) + "\n";
-    for (size_t n = 0; i == records / 2 && n < large / line_size; ++n) log += line;
+    const bool is_large = i >= records / 2 && i < records / 2 + count;
+    for (size_t n = 0; is_large && n < large / line_size; ++n) log += line;
   }
   return log;
 }
@@ -87,8 +88,9 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   clean.size = 300 << 10;
   const std::string damaged_log = dir.write("damaged.log", generated_log(damaged));
   const std::string clean_log = dir.write("clean.log", generated_log(clean));
-  // A record of 2 MB among small ones: more than a stretch may gather.
-  const std::string large_log = dir.write("large.log", log_with_a_large_record(60, 2 << 20, 100));
+  // Three records of 700 KB in one stretch: the second passes what may be gathered.
+  const std::string large_log =
+      dir.write("large.log", log_with_large_records(60, 3, 700 << 10, 100));
 
   DisplayTemplate wide;  // 600 KB a job: a stretch of three passes what may be gathered
   ASSERT_TRUE(parse_template(dir.write("wide.tpl",
@@ -96,9 +98,7 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
                                        "%layout\n{5}{600000}\n%trailer\nend\n")
                                  .c_str(),
                              wide));
-  DisplayTemplate wider, every_name;  // one job passes what may be gathered; all names of a job
-  ASSERT_TRUE(parse_template(dir.write("wider.tpl", "%job\njob-name\n%layout\n{1100000}\n").c_str(),
-                             wider));
+  DisplayTemplate every_name;  // all names of a job
   ASSERT_TRUE(parse_template(dir.write("names.tpl", "%job\n+job-name\n%layout\n{-3.3}|\n").c_str(),
                              every_name));
   DisplayTemplate csv, json;
@@ -114,11 +114,14 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
   limited.start_after = 5;
   RunSettings raw;
   raw.raw = true;
+  RunSettings passed_over;  // the choices split at another record
+  passed_over.start_after = 3;
+  passed_over.job_count = 7;
   RunSettings wide_limit;
   wide_limit.max_jobs = 20;
 
   JobSelection owners;
-  owners.add_match("user-name=*[a-m]*");
+  owners.add_match("user-name=*e*");
   owners.add_match("job-type=[cps]*");
 
   const struct {
@@ -135,16 +138,16 @@ TEST(LargeLogs, OneThreadAndTwoShowTheSameBytes) {
       {"json, limited", {damaged_log.c_str(), clean_log.c_str()}, limited, json},
       {"raw, damaged", {damaged_log.c_str()}, raw, builtin},
       {"wide", {clean_log.c_str()}, wide_limit, wide},
-      {"wider", {clean_log.c_str()}, limited, wider},
       {"raw, a large record", {large_log.c_str()}, raw, builtin},
       {"every name, a large record", {large_log.c_str()}, plain, every_name},
       {"selected, damaged", {damaged_log.c_str(), clean_log.c_str()}, every_seven, csv, &owners},
+      {"selected, passed over", {damaged_log.c_str()}, passed_over, builtin, &owners},
       {"selected, limited", {damaged_log.c_str(), clean_log.c_str()}, limited, json, &owners},
   };
   for (const auto& run : kRuns) {
     SCOPED_TRACE(run.name);
-    const std::string one = display(run.logs, run.settings, run.tpl, false);
-    const std::string two = display(run.logs, run.settings, run.tpl, true);
+    const std::string one = display(run.logs, run.settings, run.tpl, false, run.selection);
+    const std::string two = display(run.logs, run.settings, run.tpl, true, run.selection);
     EXPECT_GT(one.size(), 10000u);
     EXPECT_TRUE(one == two) << one.size() << " bytes on one thread, " << two.size() << " on two";
   }
@@ -157,17 +160,19 @@ TEST(LargeLogs, MemoryDoesNotFollowARecordsSize) {
   GTEST_SKIP() << "the address sanitizer keeps freed memory";
 #endif
   TempDir dir;
-  DisplayTemplate every_name;
+  DisplayTemplate every_name, wide;  // and 30 MB a job from a small record
   ASSERT_TRUE(
       parse_template(dir.write("names.tpl", "%job\n+job-name\n%layout\n{}\n").c_str(), every_name));
+  ASSERT_TRUE(parse_template(dir.write("w.tpl", "%job\nx\n%layout\n{30000000}\n").c_str(), wide));
   const DisplayTemplate builtin = builtin_display();
-  RunSettings plain, raw;
+  RunSettings plain, raw, six;
   raw.raw = true;
+  six.max_jobs = 6;
   const std::pair<const RunSettings*, const DisplayTemplate*> kRuns[] = {
-      {&raw, &builtin}, {&plain, &builtin}, {&plain, &every_name}};
+      {&raw, &builtin}, {&plain, &builtin}, {&plain, &every_name}, {&six, &wide}};
   for (const size_t line_size : {1000, 12}) {
     const std::string path =
-        dir.write("large.log", log_with_a_large_record(3000, 24 << 20, line_size));
+        dir.write("large.log", log_with_large_records(3000, 1, 24 << 20, line_size));
     for (const bool two_threads : {false, true}) {
       for (const auto& run : kRuns) {
         auto show = [&] {

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
 TEST(WantedNames, BothLookupsAgreeForEveryLengthAndByte) {
   // 40 names, one of each length (a table that can be perfect), and 100.
   for (const size_t count : {40, 100}) {
@@ -31,9 +29,7 @@ TEST(WantedNames, BothLookupsAgreeForEveryLengthAndByte) {
       EXPECT_EQ(wanted.find_in_log_line(std::string_view(name.data(), size)), id) << name;
     };
     for (const std::string& name : names) {
-      expect_found(name);
-      expect_found(name + "x");
-      expect_found(name.substr(1));
+      for (const std::string& other : {name, name + "x", name.substr(1)}) expect_found(other);
       for (size_t at = 0; at < name.size(); ++at) {
         for (const char flip : {'\x01', '\x20', '\x80'}) {
           std::string other = name;
@@ -44,5 +40,3 @@ TEST(WantedNames, BothLookupsAgreeForEveryLengthAndByte) {
     }
   }
 }
-
-}  // namespace

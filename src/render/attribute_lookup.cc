@@ -125,8 +125,8 @@ constexpr size_t kInPlaceWords = kInPlaceMax / 64;
 // attribute names begin. Made once for a view and used for every record.
 struct RecordView::InPlaceWork {
   static constexpr size_t kWords = kInPlaceWords + 1;
-  static constexpr size_t kNames =
-      kInPlaceMax / 2 + 8;  // a name takes two bytes of a line at least
+  // A name takes two bytes of a line at least; find_name_starts writes four spare.
+  static constexpr size_t kNames = kInPlaceMax / 2 + 8;
 
   uint64_t newlines[kWords];
   uint64_t blanks[kWords];

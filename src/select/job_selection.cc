@@ -147,20 +147,20 @@ bool JobSelection::matches_value(const Name& name, std::string_view value, std::
 }
 
 bool JobSelection::matches(const Name& name, Work& work) {
-  const RecordView& record = work.record;
   if (name.is_identifier) {
-    return matches_value(name, split_job_identifier(record.header_text()).number, work.text);
+    return matches_value(name, split_job_identifier(work.record.header_text()).number, work.text);
   }
   if (name.log_field != LogField::kNone) {
     return matches_value(name, log_field_value(name.log_field, *work.entry, work.number),
                          work.text);
   }
   // Any line of a repeated attribute may match; a missing one matches nothing.
-  for (size_t line = record.find_attribute(name.id); line != RecordView::npos;
-       line = record.find_attribute(name.id, line + 1)) {
-    if (matches_value(name, record.value(line), work.text)) return true;
-  }
-  return false;
+  // A large record keeps only a name's first line: the others are read again.
+  bool found = false;
+  work.record.for_each_value(name.id, [&](std::string_view value) {
+    found = found || matches_value(name, value, work.text);
+  });
+  return found;
 }
 
 // The first line of the name, converted; false when there is none or it
