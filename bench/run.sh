@@ -51,6 +51,7 @@ export TZ=UTC LC_ALL=C JOBVIEW_LOCK_DIR=$bench_dir/lock
 results=$bench_dir/results.txt
 : >"$results"
 : >"$bench_dir/peer-differs"
+: >"$bench_dir/tail-differs"
 echo "== load average before the runs: $(cut -d' ' -f1-3 /proc/loadavg) (the machine is shared: compare ratios, not times)"
 
 # One timed run of a command, appended to its file of samples.
@@ -105,7 +106,11 @@ for key in $logs; do
   mkdir "$samples"
   names="cat"
   ((awk_runs > 0)) && names="$names awk-peer"
-  names="$names jobview jobview-t-template20 jobview-R jobview-match-1pc jobview-keep-all"
+  names="$names jobview jobview-t-template20 jobview-R jobview-m20 jobview-match-1pc jobview-keep-all"
+  if ! cmp -s <("$jobview" -m 20 "$log") <(JOBVIEW_SCAN_STEP=0 "$jobview" -m 20 "$log"); then
+    echo "   WARNING: -m 20 read from the end differs from the whole scan's" >&2
+    echo "$key" >>"$bench_dir/tail-differs"
+  fi
   [[ -n $baseline_jobview ]] && names="$names baseline"
   # Round by round, so that a burst of load on the shared machine falls on
   # every command alike and the ratios stay fair.
@@ -115,6 +120,7 @@ for key in $logs; do
     sample "$samples/jobview" "$jobview" "$log"
     sample "$samples/jobview-t-template20" "$jobview" -t "$root/bench/template20.tpl" "$log"
     sample "$samples/jobview-R" "$jobview" -R "$log"
+    sample "$samples/jobview-m20" "$jobview" -m 20 "$log"
     # One host of 64 sends about 1.6 % of the jobs; every job has an owner.
     sample "$samples/jobview-match-1pc" "$jobview" --match job-originating-host-name=host-7.local "$log"
     sample "$samples/jobview-keep-all" "$jobview" --owner '*' "$log"
@@ -130,7 +136,7 @@ done
 echo
 echo "== machine: $(uname -srm), $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
   "$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)"
-awk -v binding="${sizes##* }" -v long="${long:+$long-long}" -v baseline="$baseline" '
+awk -v binding="${sizes##* }" -v smallest="${sizes%% *}" -v tail_differs="$(tr '\n' ' ' <"$bench_dir/tail-differs")" -v long="${long:+$long-long}" -v baseline="$baseline" '
 function row(k,    x, note) {
   note = status[k] != 0 ? "  (exit status " status[k] ")" : ""
   x = time[k] / time[s, "cat"]
@@ -169,6 +175,11 @@ END {
   verdict("raw mode <= 2.5x cat", ratio(s, "jobview-R") <= 2.5, sprintf("%.2fx", ratio(s, "jobview-R")))
   verdict("20-item template <= 6x cat", ratio(s, "jobview-t-template20") <= 6,
           sprintf("%.2fx", ratio(s, "jobview-t-template20")))
+  verdict("-m 20 < 2% of cat", ratio(s, "jobview-m20") < 0.02, sprintf("%.2f%%", 100 * ratio(s, "jobview-m20")))
+  d = time[s, "jobview-m20"] - time[smallest, "jobview-m20"]
+  verdict(sprintf("-m 20 on the %s log within 1 ms of the %s log", s, smallest), d < 0.001 && d > -0.001,
+          sprintf("%.2f ms against %.2f ms", 1000 * time[s, "jobview-m20"], 1000 * time[smallest, "jobview-m20"]))
+  verdict("-m 20 shows what the whole scan shows", tail_differs == "", tail_differs)
   verdict("selection of about 1% of the jobs <= 2x cat", ratio(s, "jobview-match-1pc") <= 2,
           sprintf("%.2fx", ratio(s, "jobview-match-1pc")))
   verdict("selection that keeps every job <= 1.1x the display without it",

@@ -195,3 +195,42 @@ TEST(JobLogScan, ShapesAtTheEdgesOfItsFastPathsScanAsPlainlyRead) {
 }
 
 }  // namespace
+
+// Read from the end for m jobs, in steps of every size from a byte on, each
+// log's index holds what a whole scan's holds from its newest record through
+// the mth job and its documents, and more than m jobs unless it is whole.
+TEST(JobLogScan, ShapesReadFromTheEndIndexTheNewestRecordsAsAWholeScan) {
+  const std::vector<Shape> logs = shapes();
+  TempDir dir;
+  for (size_t i = 0; i < logs.size(); ++i) {
+    const std::string path = dir.write("log" + std::to_string(i), logs[i].log);
+    set_scan_halves_min(INT64_MAX);
+    const ScanResult whole = scan_job_logs({path.c_str()}, 0, -1);
+    for (const int64_t halves_min : {INT64_MAX, int64_t{2}}) {
+      set_scan_halves_min(halves_min);
+      for (const int64_t step : {1, 3, 4096, 1 << 20}) {
+        set_scan_first_step(step);
+        for (const long m : {1, 2, 3, 5, 40000}) {
+          SCOPED_TRACE(std::string(logs[i].name) + ", step " + std::to_string(step) + ", -m " +
+                       std::to_string(m) + (halves_min == 2 ? ", two threads" : ""));
+          const ScanResult tail = scan_job_logs({path.c_str()}, ScanOptions{0, m, true, nullptr});
+          ASSERT_TRUE(tail.ok);
+          EXPECT_TRUE(tail.jobs_indexed > static_cast<unsigned long>(m) ||
+                      tail.index.size() == whole.index.size());
+          RecordIndex::Cursor expected = whole.index.begin(), cursor = tail.index.begin();
+          for (long jobs = 0; !expected.done() && (jobs < m || !expected.entry().is_job);
+               expected.next(), cursor.next()) {
+            ASSERT_FALSE(cursor.done());
+            EXPECT_EQ(cursor.entry().record_offset, expected.entry().record_offset);
+            EXPECT_EQ(cursor.entry().is_job, expected.entry().is_job);
+            EXPECT_EQ(cursor.entry().record_end, expected.entry().record_end);
+            EXPECT_EQ(cursor.entry().log_number, expected.entry().log_number);
+            jobs += expected.entry().is_job;
+          }
+          EXPECT_TRUE(!expected.done() || cursor.done());
+        }
+      }
+    }
+  }
+  set_scan_first_step(1024);
+}

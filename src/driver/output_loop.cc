@@ -118,7 +118,7 @@ class DisplayMaker {
       error("The file '%s' changed while it was shown.\n", changed_log->name());
       return false;
     }
-    if (jobs_shown != 0 && !settings_.json && !tpl_.trailer_lines.empty() &&
+    if (jobs_shown != 0 && !settings_.follow && !settings_.json && !tpl_.trailer_lines.empty() &&
         !output_channel().failed()) {
       renderer_.print_text_list(tpl_.trailer_lines);
     }
@@ -328,15 +328,23 @@ class ParallelDisplay {
 void set_display_stretch(size_t groups) { stretch_groups = groups > 0 ? groups : 1; }
 
 bool show_records(const RecordIndex& index, const RunSettings& settings, const DisplayTemplate& tpl,
-                  const SelectedJobs* selected) {
-  if (index.empty()) return true;
+                  const SelectedJobs* selected, DisplayCount* count) {
   DisplayMaker direct(settings, tpl, selected, output_channel());
   Position at{index.begin()};
+  if (settings.follow) {
+    while (!at.cursor.done() && !at.cursor.entry().is_job) at.cursor.next();
+  }
+  if (at.cursor.done()) return true;
+  if (count != nullptr) count->header_written = true;
   if (stretch_groups == 0) stretch_groups = has_second_processor() ? 512 : kNoStretches;
   if (index.size() > 4 * stretch_groups) {
     ParallelDisplay display(settings, tpl, selected, direct, at);
-    if (display.show_all()) return direct.finish(display.jobs_shown(), display.changed_log());
+    if (display.show_all()) {
+      if (count != nullptr) count->jobs_shown = display.jobs_shown();
+      return direct.finish(display.jobs_shown(), display.changed_log());
+    }
   }
   direct.groups(at, index.size());
+  if (count != nullptr) count->jobs_shown = at.jobs_shown;
   return direct.finish(at.jobs_shown, at.changed_log);
 }

@@ -16,8 +16,16 @@
 // '%s' changed while it was shown.", it returns false. With `selected`, only
 // the jobs it shows are shown, each with its documents, and documents with no
 // job before them in the index are not; counts are of the jobs shown.
+//
+// In follow mode the documents at the head of the index (those no job follows
+// yet) wait for their job, no trailer is written, and `count` tells the
+// follow loop how far the display came.
+struct DisplayCount {
+  unsigned long jobs_shown = 0;
+  bool header_written = false;
+};
 bool show_records(const RecordIndex& index, const RunSettings& settings, const DisplayTemplate& tpl,
-                  const SelectedJobs* selected = nullptr);
+                  const SelectedJobs* selected = nullptr, DisplayCount* count = nullptr);
 
 // A display of more than four stretches of `groups` groups is made on two
 // threads, a stretch at a time: 512 on a machine with a second processor,

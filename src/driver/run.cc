@@ -1,8 +1,11 @@
 #include "driver/run.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -10,10 +13,12 @@
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
 #include "driver/command_line.h"
+#include "driver/follow_loop.h"
 #include "driver/output_loop.h"
 #include "joblog/job_log_scan.h"
 #include "joblog/log_source.h"
 #include "platform/file_lookup.h"
+#include "platform/log_watch.h"
 #include "platform/named_lock.h"
 #include "platform/replace_file.h"
 #include "select/job_selection.h"
@@ -56,6 +61,29 @@ void write_stamp(const RunSettings& settings, const ScanResult& scan) {
         static_cast<long>(start + count));
   output_channel().append_log_text(scan.stamp);
   output_channel().append("\n");
+}
+
+bool is_regular(std::FILE* stream) {
+  struct stat info;
+  return fstat(fileno(stream), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// A log is read from its end unless the display counts from its start (-s,
+// and the job numbers of -S) or a cursor file says where to begin.
+// JOBVIEW_SCAN_STEP, for the tests: 0 reads every log whole, N > 0 makes the
+// first step back N bytes long.
+// A selection counts only the jobs it shows toward -m, which a reading back
+// cannot tell: the logs are then read whole.
+ScanOptions scan_options(const RunSettings& settings, const JobCounter& jobs_shown) {
+  ScanOptions options{settings.start_after, settings.max_jobs, false, jobs_shown};
+  options.from_end = settings.start_after == 0 && !settings.stamp &&
+                     settings.cursor_file == nullptr && !jobs_shown;
+  if (const char* step = std::getenv("JOBVIEW_SCAN_STEP")) {
+    const long bytes = std::strtol(step, nullptr, 10);
+    if (bytes <= 0) options.from_end = false;
+    set_scan_first_step(bytes);
+  }
+  return options;
 }
 
 [[noreturn]] void out_of_memory() {
@@ -101,6 +129,18 @@ int run(int argc, char** argv) {
     case CommandLine::kFailed:
       return 1;
   }
+  // Follow mode reads the log again from where it was: only a file can be.
+  std::FILE* followed = nullptr;
+  if (settings.follow) {
+    if (settings.logs.size() == 1 && std::strcmp(settings.logs.front(), "-") != 0) {
+      followed = locate_file(settings.logs.front(), "r");
+    }
+    if (followed == nullptr || !is_regular(followed)) {
+      error("Option -f needs one job log that is a regular file.\n");
+      return 1;
+    }
+    catch_stop_signals();
+  }
   // JSON lines show every attribute: no template has a say in them.
   if (!settings.json && !choose_template(settings, tpl)) return 1;
   clear_location();
@@ -114,7 +154,12 @@ int run(int argc, char** argv) {
   }
   // Before the lock: a pipe's writer may itself wait for the lock.
   std::vector<LogSource> logs;
-  if (!prepare_log_sources(settings.logs, logs)) return 1;
+  if (followed != nullptr) {
+    logs.emplace_back(settings.logs.front());
+    logs.back().stream = followed;
+  } else if (!prepare_log_sources(settings.logs, logs)) {
+    return 1;
+  }
 
   LockHandle lock = 0;
   if (x_create_lock(&lock, "accounting", 0) != 0) {
@@ -126,9 +171,12 @@ int run(int argc, char** argv) {
     if (error_stream_is_terminal()) {
       note("Waiting for the accounting lock, which another process holds.\n");
     }
-    if (settings.wait_seconds < 0) {
+    if (followed == nullptr && settings.wait_seconds < 0) {
       x_lock(lock);
-    } else if (x_lock_wait(lock, settings.wait_seconds) != 0) {
+    } else if (x_lock_wait(lock, settings.wait_seconds < 0 ? LONG_MAX : settings.wait_seconds) !=
+               0) {
+      // A follow ends while it waits, as between its batches.
+      if (followed != nullptr && stop_requested()) return 0;
       // A scheduled run gives up rather than hang behind a holder that stays.
       error("Timed out waiting for the accounting lock.\n");
       return 1;
@@ -147,8 +195,9 @@ int run(int argc, char** argv) {
       return selected.decide(index, limit);
     };
   }
-  const ScanResult scan = scan_job_logs(logs, settings.start_after, settings.max_jobs, jobs_shown,
-                                        settings.cursor_file != nullptr ? &cursor : nullptr);
+  ScanOptions options = scan_options(settings, jobs_shown);
+  options.cursor = settings.cursor_file != nullptr ? &cursor : nullptr;
+  const ScanResult scan = scan_job_logs(logs, options);
   if (error_limit_reached()) return 1;
   // Jobs are chosen in display order only until -m of them are.
   if (chosen != nullptr && scan.ok) {
@@ -157,7 +206,8 @@ int run(int argc, char** argv) {
   const bool any_shown = chosen != nullptr ? selected.count() != 0 : !scan.index.empty();
   if (settings.stamp && any_shown) write_stamp(settings, scan);
   if (error_limit_reached()) return 1;
-  bool shown = scan.ok && show_records(scan.index, settings, tpl, chosen);
+  DisplayCount count;
+  bool shown = scan.ok && show_records(scan.index, settings, tpl, chosen, &count);
   // The display is complete only once it has left the buffer, so that happens under the lock.
   shown = output_channel().flush() && shown;
   // Only a run that showed everything moves the points on: after a failure
@@ -168,6 +218,10 @@ int run(int argc, char** argv) {
             std::strerror(failure));
       shown = false;
     }
+  }
+  if (shown && followed != nullptr) {
+    return follow_log(settings, tpl, chosen != nullptr ? &selection : nullptr, followed, lock,
+                      count);
   }
 
   x_unlock(lock);

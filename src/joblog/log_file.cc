@@ -135,7 +135,7 @@ bool LogFile::unchanged_since_scan() {
   Check check = check_.load(std::memory_order_relaxed);
   if (check == Check::kNotYet) {
     check =
-        scanned_size_ >= 0 && file_size(fd_) == scanned_size_ ? Check::kUnchanged : Check::kChanged;
+        scanned_size_ >= 0 && holds_scanned(file_size(fd_)) ? Check::kUnchanged : Check::kChanged;
     check_.store(check, std::memory_order_relaxed);
   }
   return check == Check::kUnchanged;

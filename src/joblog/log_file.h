@@ -57,6 +57,13 @@ class LogFile {
   bool unchanged_since_scan();
   // The size noted when the scan was done with it; -1 before.
   int64_t scanned_size() const { return scanned_size_; }
+  // Whether a file of `file_size` bytes still holds what the scan found: the
+  // size noted, or for a log that is followed (which its writer appends to)
+  // at least that size.
+  bool holds_scanned(int64_t file_size) const {
+    return file_size == scanned_size_ || (growing_ && file_size > scanned_size_);
+  }
+  void expect_growth() { growing_ = true; }
   // Whether a NUL byte was met in the bytes read so far (by either thread of
   // the scan).
   bool has_nul() const { return has_nul_.load(std::memory_order_relaxed); }
@@ -68,6 +75,7 @@ class LogFile {
   const char* name_;
   std::string stamp_;
   int64_t scanned_size_ = -1;
+  bool growing_ = false;
   std::atomic<bool> has_nul_{false};
   // Asked by every thread of the display: the first to ask looks.
   enum class Check { kNotYet, kUnchanged, kChanged };

@@ -16,7 +16,7 @@ bool record_still_there(const JobEntry& entry) {
   LogFile& log = *entry.log;
   if (entry.record_offset <= 0 || entry.record_end < entry.record_offset) return false;
   const LogFile::Bytes before = log.bytes_at(entry.record_offset - 1);
-  if (before.size == 0 || before.data[0] != '\n' || before.file_size != log.scanned_size()) {
+  if (before.size == 0 || before.data[0] != '\n' || !log.holds_scanned(before.file_size)) {
     return false;
   }
   const LogLine header = read_line(log, entry.record_offset);
@@ -29,7 +29,7 @@ bool record_still_there(const JobEntry& entry) {
 // ends first or its size was not the scanned one when the bytes were read.
 bool copy_bytes(LogFile& log, int64_t from, int64_t to, OutputChannel& out) {
   for (LogFile::Bytes bytes = log.bytes_at(from); from < to;) {
-    if (bytes.size == 0 || bytes.file_size != log.scanned_size()) return false;
+    if (bytes.size == 0 || !log.holds_scanned(bytes.file_size)) return false;
     const int64_t left = to - from;
     size_t size = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(bytes.size), left));
     const void* newline = nullptr;
