@@ -3,15 +3,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
+#include "joblog/cursor_file.h"
 #include "joblog/job_log_scan.h"
+#include "joblog/log_source.h"
 #include "platform/log_watch.h"
+#include "platform/replace_file.h"
+#include "render/record_json.h"
 #include "render/record_renderer.h"
 
 namespace {
@@ -26,8 +33,17 @@ struct Followed {
   dev_t device = 0;
   ino_t inode = 0;
   LogStart start;
-  int64_t next = 0;  // where the next read begins: just after the last job shown
+  std::string stamp;  // the first line past the banner, without its line end
+  int64_t next = 0;   // where the next read begins: just after the last job shown
 };
+
+// What the log field log-stamp and the cursor file keep of a first line.
+std::string stamp_of(std::string_view first_line) {
+  std::string_view stamp = first_line.substr(std::min(first_line.size(), kJobLogBanner.size()));
+  if (!stamp.empty() && stamp.back() == '\n') stamp.remove_suffix(1);
+  if (!stamp.empty() && stamp.back() == '\r') stamp.remove_suffix(1);
+  return std::string(stamp);
+}
 
 bool open_followed(std::FILE* stream, Followed& log) {
   struct stat info;
@@ -37,6 +53,7 @@ bool open_followed(std::FILE* stream, Followed& log) {
   log.inode = info.st_ino;
   LogFile file(stream);
   log.start = read_log_start(file);
+  log.stamp = stamp_of(log.start.first_line);
   return true;
 }
 
@@ -64,7 +81,8 @@ class BatchWriter {
         tpl_(tpl),
         selection_(selection),
         count_(count),
-        renderer_(tpl, settings.raw) {}
+        renderer_(tpl, settings.raw),
+        json_(output_channel()) {}
 
   // Each job, then its documents newest first, as the display shows them.
   // False when a raw record was no longer where it was read.
@@ -80,9 +98,10 @@ class BatchWriter {
       };
       const size_t documents = first_document;
       first_document = job + 1;
-      if (tpl_.job_items.empty()) continue;  // nothing is shown, documents included
+      // A template without job items shows nothing, documents included.
+      if (!settings_.json && tpl_.job_items.empty()) continue;
       if (selection_ != nullptr && !selection_->selects(entry(job), work_)) continue;
-      if (!settings_.raw &&
+      if (!settings_.raw && !settings_.json &&
           (!count_.header_written || (every != 0 && count_.jobs_shown % every == 0))) {
         renderer_.print_text_list(tpl_.header_lines);
       }
@@ -98,6 +117,10 @@ class BatchWriter {
 
  private:
   bool show(const DisplayList& items, const JobEntry& entry) {
+    if (settings_.json) {
+      json_.write(entry);
+      return true;
+    }
     if (renderer_.render_record(items, entry)) return true;
     error("The file '%s' changed while it was shown.\n", entry.log->name());
     return false;
@@ -109,7 +132,18 @@ class BatchWriter {
   JobSelection::Work work_;
   DisplayCount count_;
   RecordRenderer renderer_;
+  RecordJsonWriter json_;
 };
+
+// After a batch has been written and flushed, the cursor file holds where it
+// ended, so that after any ending it says what the last batch showed.
+bool note_point(const char* cursor_file, const CursorPoint& point) {
+  if (cursor_file == nullptr) return true;
+  const int failure = replace_file(cursor_file, cursor_file_text({point}));
+  if (failure == 0) return true;
+  error("Unable to write cursor file '%s': %s.\n", cursor_file, std::strerror(failure));
+  return false;
+}
 
 }  // namespace
 
@@ -152,6 +186,8 @@ int follow_log(const RunSettings& settings, const DisplayTemplate& tpl,
                                                   : NewRecords{{}, log.next};
     file->note_scanned();
     file->expect_growth();
+    file->set_stamp(log.stamp);
+    const CursorPoint point{log.start.log_number, batch.end, log.stamp};
     const long log_number = log.start.log_number;
     if (!batch.records.empty()) log.next = batch.end;
     more = !batch.records.empty() && batch.end < size;
@@ -174,6 +210,7 @@ int follow_log(const RunSettings& settings, const DisplayTemplate& tpl,
     file.reset();
     if (retired != nullptr) std::fclose(retired);
     if (!written || !output_channel().flush()) return 1;
+    if (!batch.records.empty() && !note_point(settings.cursor_file, point)) return 1;
   }
   return 0;
 }

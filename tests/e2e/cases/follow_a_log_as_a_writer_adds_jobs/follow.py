@@ -34,7 +34,7 @@ class Follower:
         self.proc = subprocess.Popen(command, stdout=subprocess.PIPE)
         self.seen = b""
 
-    def expect(self, label, count):
+    def expect(self, label, count, width=80):
         """Waits for `count` more lines and prints them."""
         end = time.monotonic() + DEADLINE
         while self.seen.count(b"\n") < count and time.monotonic() < end:
@@ -47,7 +47,7 @@ class Follower:
         shown, self.seen = b"\n".join(lines[:count]), b"\n".join(lines[count:])
         print(label + ":")
         for line in shown.decode().split("\n")[:count]:
-            print(line if len(line) < 80 else "%s... (%d bytes)" % (line[:20], len(line)))
+            print(line if len(line) < width else "%s... (%d bytes)" % (line[:20], len(line)))
         sys.stdout.flush()
 
     def stop(self, signal_number=signal.SIGINT):
@@ -97,3 +97,13 @@ f = Follower("-R", "--owner", "u12", "a.log")
 write("a.log", "append", job(11) + job(12) + job(13))
 f.expect("--owner u12: the chosen job only", 2)
 f.stop()
+
+# JSON lines in batches too, each with its log's stamp; the cursor file holds
+# where the last batch written ended.
+write("c.log", "new", banner % ("C", 4) + job(20))
+f = Follower("--json", "--cursor-file", "cursor", "c.log")
+f.expect("--json with a cursor file", 1, 200)
+write("c.log", "append", doc(21) + job(21))
+f.expect("the job added, then its document", 2, 200)
+f.stop()
+print(open("cursor").read(), end="")
