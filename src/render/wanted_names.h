@@ -92,7 +92,10 @@ inline int WantedNames::find_in_log_line(std::string_view name) const {
   Key key;
   key.size = size;
   std::memcpy(&key.head, at, 8);
-  key.head &= ~uint64_t{0} >> (64 - 8 * std::min<size_t>(size, 8));
+  // Two shifts of half the distance each: an empty name shifts by 64 in all,
+  // which one shift may not.
+  const size_t head_shift = 32 - 4 * std::min<size_t>(size, 8);
+  key.head &= ~uint64_t{0} >> head_shift >> head_shift;
   std::memcpy(&key.tail, at + ((size - 8) & longer_than_8), 8);
   key.tail &= longer_than_8;
   std::memcpy(&key.middle, at + (8 & longer_than_16), 8);
