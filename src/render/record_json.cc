@@ -47,10 +47,10 @@ size_t RecordJsonWriter::find_name(std::string_view name, int64_t offset, bool a
 
 void RecordJsonWriter::walk(LogFile& log, int64_t from, Walk what) {
   walk_ = what;
-  for_each_line(log, from, [this](const LogLine& line) { return visit(line); });
+  for_each_line(log, from, [this](const LogLine& line) { return take_line(line); });
 }
 
-bool RecordJsonWriter::visit(const LogLine& line) {
+bool RecordJsonWriter::take_line(const LogLine& line) {
   if (line.at_end || !line.begins_with_space()) return false;
   if (walk_ == Walk::kArray && line.offset > repeated_->last) return false;
   if (!read_attribute_line(line, nul_free_, line_)) return true;

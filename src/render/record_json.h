@@ -41,10 +41,10 @@ class RecordJsonWriter {
 
   // What a walk over the record's body lines does with each.
   enum class Walk { kGather, kWrite, kArray };
-  // Walks the body lines from `from` with visit(); they are read in one loop
+  // Walks the body lines from `from` with take_line(); they are read in one loop
   // for the three walks, which keeps the program small.
   void walk(LogFile& log, int64_t from, Walk what);
-  bool visit(const LogLine& line);
+  bool take_line(const LogLine& line);
   // The index in names_list_ of `name`, added when `add` and new.
   size_t find_name(std::string_view name, int64_t offset, bool add);
   void write_string(std::string_view text);
