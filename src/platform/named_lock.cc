@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -58,13 +59,13 @@ int x_unlock(LockHandle handle) { return flock(handle, LOCK_UN); }
 
 namespace {
 
-constexpr long kNanosecondsPerSecond = 1000000000;
+constexpr int64_t kNanosecondsPerSecond = 1000000000;
 constexpr long kTryEvery = 50000000;  // nanoseconds
 
-// a - b in nanoseconds, saturating at LONG_MAX.
-long nanoseconds_between(const timespec& a, const timespec& b) {
-  const long seconds = a.tv_sec - b.tv_sec;
-  if (seconds >= LONG_MAX / kNanosecondsPerSecond - 1) return LONG_MAX;
+// a - b in nanoseconds, saturating (in 64 bits: long has 32 on the devices).
+int64_t nanoseconds_between(const timespec& a, const timespec& b) {
+  const int64_t seconds = static_cast<int64_t>(a.tv_sec) - static_cast<int64_t>(b.tv_sec);
+  if (seconds >= INT64_MAX / kNanosecondsPerSecond - 1) return INT64_MAX;
   return seconds * kNanosecondsPerSecond + (a.tv_nsec - b.tv_nsec);
 }
 
@@ -74,15 +75,15 @@ int x_lock_wait(LockHandle handle, long seconds) {
   timespec deadline;
   clock_gettime(CLOCK_MONOTONIC, &deadline);
   // A wait of more than a century is as good as endless.
-  constexpr long kCentury = 100L * 366 * 24 * 3600;
-  deadline.tv_sec += seconds < kCentury ? seconds : kCentury;
+  constexpr int64_t kCentury = int64_t{100} * 366 * 24 * 3600;
+  deadline.tv_sec += static_cast<time_t>(seconds < kCentury ? seconds : kCentury);
   for (;;) {
     if (x_try_lock(handle) == 0) return 0;
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const long left = nanoseconds_between(deadline, now);
+    const int64_t left = nanoseconds_between(deadline, now);
     if (left <= 0) return 1;
-    const long pause = left < kTryEvery ? left : kTryEvery;
+    const long pause = left < kTryEvery ? static_cast<long>(left) : kTryEvery;
     const timespec sleep{0, pause};
     if (nanosleep(&sleep, nullptr) != 0 && errno == EINTR) return 2;
   }
