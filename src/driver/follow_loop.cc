@@ -3,19 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "diag/diagnostics.h"
 #include "diag/output_channel.h"
 #include "joblog/cursor_file.h"
 #include "joblog/job_log_scan.h"
-#include "joblog/log_source.h"
 #include "platform/log_watch.h"
 #include "platform/replace_file.h"
 #include "render/record_json.h"
@@ -37,14 +34,6 @@ struct Followed {
   int64_t next = 0;   // where the next read begins: just after the last job shown
 };
 
-// What the log field log-stamp and the cursor file keep of a first line.
-std::string stamp_of(std::string_view first_line) {
-  std::string_view stamp = first_line.substr(std::min(first_line.size(), kJobLogBanner.size()));
-  if (!stamp.empty() && stamp.back() == '\n') stamp.remove_suffix(1);
-  if (!stamp.empty() && stamp.back() == '\r') stamp.remove_suffix(1);
-  return std::string(stamp);
-}
-
 bool open_followed(std::FILE* stream, Followed& log) {
   struct stat info;
   if (fstat(fileno(stream), &info) != 0) return false;
@@ -53,7 +42,7 @@ bool open_followed(std::FILE* stream, Followed& log) {
   log.inode = info.st_ino;
   LogFile file(stream);
   log.start = read_log_start(file);
-  log.stamp = stamp_of(log.start.first_line);
+  log.stamp = log_stamp(log.start.first_line);
   return true;
 }
 

@@ -35,15 +35,6 @@ std::string first_read(LogFile& log) {
   return std::string(line.substr(0, line.find('\0')));
 }
 
-// A carriage return just before the newline belongs to the line end.
-std::string without_line_end(std::string_view line) {
-  if (!line.empty() && line.back() == '\n') {
-    line.remove_suffix(1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  }
-  return std::string(line);
-}
-
 // strtol over the first bytes of the line, as many as a value may hold.
 long read_log_number(const LogLine& line) {
   std::string scratch;
@@ -222,7 +213,7 @@ class LogScanner {
       return reject(name, stream);
     }
     result_.stamp.assign(first_line, kJobLogBanner.size());
-    log->set_stamp(without_line_end(result_.stamp));
+    log->set_stamp(log_stamp(first_line));
 
     const LogLine banner = read_line(*log, 0);
     const int64_t offset = banner.size;
@@ -292,6 +283,16 @@ class LogScanner {
 };
 
 }  // namespace
+
+std::string log_stamp(std::string_view first_line) {
+  std::string_view line = first_line.substr(std::min(first_line.size(), kJobLogBanner.size()));
+  // A carriage return just before the newline belongs to the line end.
+  if (!line.empty() && line.back() == '\n') {
+    line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  }
+  return std::string(line);
+}
 
 LogStart read_log_start(LogFile& log) {
   LogStart start;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "joblog/cursor_file.h"
@@ -68,6 +69,10 @@ struct LogStart {
   int64_t records_offset = 0;  // where the second line begins: records are looked for from there
 };
 LogStart read_log_start(LogFile& log);
+
+// The identification stamp of a first line as read (the log field log-stamp,
+// the cursor file's key): past the banner, without its line end.
+std::string log_stamp(std::string_view first_line);
 
 // Where a log's last job record ends (with its attribute lines), read from the
 // end of the log: following it begins there, so that the documents after it
