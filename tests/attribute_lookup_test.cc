@@ -62,6 +62,16 @@ TEST(AttributeLines, Table) {
       EXPECT_EQ(kept(row[0], names, true), row[1]) << testing::PrintToString(row[0]);
     }
   }
+  // In place, a line ends within 64 bytes of its name's end or further on,
+  // read from the bit masks of those bytes or by a longer search.
+  for (size_t size = 56; size <= 72; ++size) {
+    for (const char* end : {"\n", "\r\n"}) {
+      const std::string quoted = "  a \"" + std::string(size - 2, 'x') + "\"" + end;
+      const std::string bare = "  a =" + std::string(size, 'y') + "\"z" + end;
+      EXPECT_EQ(kept(quoted, {"a"}, true), kept(quoted, {"a"})) << size;
+      EXPECT_EQ(kept(bare, {"a"}, true), kept(bare, {"a"})) << size;
+    }
+  }
   // In place, a value after more than 64 blanks; just over the in-place size, read by lines.
   EXPECT_EQ(kept("  a" + std::string(70, ' ') + "x\n", {"a"}, true), "[a]=[x]");
   EXPECT_EQ(kept("  a x\n  b " + std::string(16 << 10, 'y') + "\n", {"a"}, true), "[a]=[x]");

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 # Every line of --json is read by Python's json module and by jq, on a
 # generated log of awkward names and values (control bytes, quotes,
-# backslashes, ill-formed UTF-8, repeated names, CRLF line ends, a line longer
-# than the read window), and holds exactly what the log says: every attribute
-# line, in order, repeated names as arrays. Exit 77 (a skip) without jq.
+# backslashes, ill-formed UTF-8, repeated names, CRLF line ends, lines about
+# 64 bytes long, records of every size, a line longer than the read window),
+# and holds exactly what the log says: every attribute line, in order,
+# repeated names as arrays. Exit 77 (a skip) without jq.
 # Usage: json_readers_test.py JOBVIEW
 import json, os, random, shutil, subprocess, sys, tempfile
 
@@ -13,7 +14,7 @@ if shutil.which("jq") is None:
     sys.exit(77)
 rng = random.Random(19)
 PIECES = [b"plain", b'"q"', b"\\", b"\x01\x1b\x7f", b"\xff\xfe", b"\xe2\x82", b"\xed\xa0\x80",
-          b"\xc3\xbc\xe2\x82\xac", b"a=b", b"\t", b" ", b"\r"]
+          b"\xc3\xbc\xe2\x82\xac", b"a=b", b"\t", b" ", b"\r", b"w" * 61]
 NAMES = [b"user-name", b"job-state-reasons", b"we\"ird\\name", b"ctl\x02\xffname", b"x"]
 
 
@@ -25,13 +26,13 @@ def value_of(v):
     return v[:4096].decode("utf-8", "replace")
 
 
-def record(header, big):
+def record(header, filler):
     lines, attributes = [header], {}
     for _ in range(rng.randint(0, 8)):
         name = rng.choice(NAMES)
         raw = b"".join(rng.choice(PIECES) for _ in range(rng.randint(0, 5))).lstrip(b" =\t")
-        if big and rng.random() < 0.2:
-            raw = b"z" * 300000
+        if filler and rng.random() < 0.2:
+            raw = b"z" * filler
         end = b"\r\n" if rng.random() < 0.3 else b"\n"
         if raw.endswith(b"\r") and end == b"\n":
             raw += b"."  # a value never ends in the carriage return of a line end
@@ -45,7 +46,8 @@ work = tempfile.mkdtemp()
 try:
     parts, expected = [b" Job Log created DEV \"Q\"\r\n  4\n"], []
     for number in range(1, 201):
-        text, attributes = record(b"jobs:%d" % number, number % 50 == 0)
+        # Records of a few hundred bytes, of tens of kilobytes, and longer than the read window.
+        text, attributes = record(b"jobs:%d" % number, {0: 300000, 25: 30000}.get(number % 50))
         expected.insert(0, ("job", str(number), sum(map(len, parts)), attributes))
         parts.append(text)
     # A record longer than the read window, with a name met exactly twice.

@@ -7,7 +7,7 @@
 #include "joblog/byte_classes.h"
 #include "joblog/log_lines.h"
 #include "render/bit_search.h"
-#include "render/name_starts.h"
+#include "render/in_place_record.h"
 
 namespace {
 
@@ -113,95 +113,48 @@ bool name_in_log_line(std::string_view line, std::string_view& name) {
   return true;
 }
 
-// Records up to this size that lie whole in the read window are read in
-// place, their lines split by the bit masks of their bytes' classes.
-constexpr size_t kInPlaceMax = size_t{16} << 10;
-constexpr size_t kInPlaceWords = kInPlaceMax / 64;
-
 }  // namespace
-
-// The bit masks of a record read in place, each with a word to spare past the
-// record's last for the quick searches (render/bit_search.h), and where its
-// attribute names begin. Made once for a view and used for every record.
-struct RecordView::InPlaceWork {
-  static constexpr size_t kWords = kInPlaceWords + 1;
-  // A name takes two bytes of a line at least; find_name_starts writes four spare.
-  static constexpr size_t kNames = kInPlaceMax / 2 + 8;
-
-  uint64_t newlines[kWords];
-  uint64_t blanks[kWords];
-  uint64_t fillers[kWords];
-  uint64_t quotes[kWords];
-  uint64_t returns[kWords];
-  uint64_t delimiters[kWords];
-  uint16_t name_starts[kNames];
-
-  // Classifies the `size` bytes of `record` and clears each mask's spare word,
-  // which may hold bits of a longer record read before.
-  RecordClasses classify(const char* record, size_t size, size_t readable) {
-    const RecordClasses classes{newlines, blanks, fillers, quotes, returns};
-    classify_record(record, size, readable, classes);
-    const size_t spare = (size + 63) / 64;
-    for (uint64_t* mask : {newlines, blanks, fillers, quotes, returns}) mask[spare] = 0;
-    return classes;
-  }
-};
 
 RecordView::RecordView() = default;
 RecordView::~RecordView() = default;
 
-// The reading below for a record that the scan delimited and that lies whole
-// in the read window of a log without NUL bytes. The classes of all its bytes
-// are found with vector compares, then where every attribute name begins
-// (find_name_starts); each name and value is then found by bit searches.
-// False when the record does not qualify.
+// A record read in place keeps every wanted line, its values in the read window.
 bool RecordView::read_in_place(LogFile& log, int64_t offset, int64_t end,
                                const WantedNames& wanted) {
-  if (end <= offset || end - offset > static_cast<int64_t>(kInPlaceMax)) return false;
-  const size_t size = static_cast<size_t>(end - offset);
-  LogFile::Bytes bytes = log.bytes_at(offset);
-  if (bytes.size < size) bytes = log.window_from(offset);
-  // A record delimited by the scan ends with a newline; one that does not has
-  // changed since.
-  if (bytes.size < size || bytes.data[size - 1] != '\n') return false;
-  const char* const record = bytes.data;
-  values_base_ = record;
-  if (!work_) work_.reset(new InPlaceWork());
-  const RecordClasses classes = work_->classify(record, size, bytes.size);
-
-  // Each line's text ends at its newline, or at one carriage return before it.
-  auto text_end = [record](size_t start, size_t newline) {
-    return newline > start && record[newline - 1] == '\r' ? newline - 1 : newline;
-  };
-  const size_t header_end = first_set_bit(classes.newlines, 0, size);
-  read_header(std::string_view(record, text_end(0, header_end)));
+  if (!work_) work_.reset(new InPlaceRecord());
+  InPlaceRecord& record = *work_;
+  if (!record.load(log, offset, end)) return false;
+  values_base_ = record.bytes();
+  read_header(record.header_line());
   if (wanted.size() == 0) return true;
-
-  const uint64_t* const delimiters = work_->delimiters;
-  const uint16_t* const starts = work_->name_starts;
-  const size_t count = find_name_starts(classes, size, work_->delimiters, work_->name_starts);
+  const size_t count = record.find_names();
   for (size_t i = 0; i < count; ++i) {
-    const size_t name = starts[i];
-    const size_t name_end = first_set_bit_quick(delimiters, name, size);
-    const int id = wanted.find_in_log_line(std::string_view(record + name, name_end - name));
+    const size_t name = record.name_start(i);
+    const size_t name_end = record.name_end(name);
+    const int id =
+        wanted.find_in_log_line(std::string_view(record.bytes() + name, name_end - name));
     if (id == WantedNames::kNone) continue;
-    const size_t text = text_end(name, first_set_bit_quick(classes.newlines, name_end, size));
-    // As attribute_value: past the delimiter after the name, spaces and '='
-    // skipped, then between the first and the last double quote if two.
-    const size_t after = name_end < text ? name_end + 1 : name_end;
-    const uint64_t not_fillers = ~bits_from(classes.fillers, after);
-    size_t value = not_fillers != 0 ? after + static_cast<size_t>(__builtin_ctzll(not_fillers))
-                                    : first_clear_bit(classes.fillers, after, text);
-    value = std::min(value, text);
-    // Quoted or not, chosen without a branch (a log writes both).
-    const size_t first_quote = first_set_bit_quick(classes.quotes, value, text);
-    const size_t last_quote = last_set_bit_quick(classes.quotes, first_quote, text);
-    const bool quoted = last_quote != first_quote && first_quote != text;
-    value = quoted ? first_quote + 1 : value;
-    const size_t value_end = quoted ? last_quote : text;
-    keep(id, value, std::min(value_end - value, kValueMax));
+    const InPlaceRecord::Span value = record.value_after(name_end);
+    keep(id, value.start, std::min(value.size, kValueMax));
   }
   return true;
+}
+
+void RecordView::read_every_name(LogFile& log, int64_t offset, WantedNames& names, int64_t end) {
+  adding_ = &names;
+  read(log, offset, names, end);
+  adding_ = nullptr;
+}
+
+int RecordView::add_name(std::string_view name) {
+  if (adding_ == nullptr) return WantedNames::kNone;
+  const int id = adding_->add(name.substr(0, kValueMax));
+  if (static_cast<size_t>(id) == first_.size()) {
+    first_.push_back(npos);
+    last_.push_back(npos);
+    more_after_first_.resize(first_.size(), false);
+  }
+  return id;
 }
 
 void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted, int64_t end) {
@@ -214,7 +167,9 @@ void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted, i
   wanted_ = &wanted;
   // A log in which the scan met no NUL byte needs no search for one in each line.
   nul_free_ = !log.has_nul() && log.unchanged_since_scan();
-  kept_all_ = nul_free_ && read_in_place(log, offset, end, wanted);
+  // Every name is wanted by a reader that takes a record read in place from
+  // in_place() instead.
+  kept_all_ = nul_free_ && adding_ == nullptr && read_in_place(log, offset, end, wanted);
   if (kept_all_) return;
   more_after_first_.assign(wanted.size(), false);
   read_lines(WantedNames::kNone, nullptr);
@@ -230,7 +185,7 @@ void RecordView::read_lines(int only, const std::function<void(std::string_view)
     if (!in_body) {  // the record header line
       if (write == nullptr) read_header(line.text(nul_free_));
       in_body = true;
-      return wanted_->size() > 0;
+      return wanted_->size() > 0 || adding_ != nullptr;
     }
     if (line.at_end || !line.begins_with_space()) return false;
     std::string_view value;
@@ -253,7 +208,8 @@ int RecordView::line_value(const LogLine& line, bool nul_free, const WantedNames
     const std::string_view text = line.in_place_text(nul_free);
     std::string_view name;
     if (!name_in_log_line(text, name)) return WantedNames::kNone;
-    const int id = wanted.find_in_log_line(name);
+    int id = wanted.find_in_log_line(name);
+    if (id == WantedNames::kNone) id = add_name(name);
     if (id != WantedNames::kNone) value = attribute_value(text, name).substr(0, kValueMax);
     return id;
   }
@@ -263,8 +219,12 @@ int RecordView::line_value(const LogLine& line, bool nul_free, const WantedNames
   if (start == LineText::npos) return WantedNames::kNone;
   int64_t end = text.find_first_of(kNameDelimiters, start);
   if (end == LineText::npos) end = text.size();
-  if (end - start > static_cast<int64_t>(wanted.max_length())) return WantedNames::kNone;
-  const int id = wanted.find(text.substr(start, end - start, scratch_));
+  if (end - start > static_cast<int64_t>(wanted.max_length()) && adding_ == nullptr) {
+    return WantedNames::kNone;
+  }
+  const std::string_view name = text.substr(start, at_most(end - start, kValueMax), scratch_);
+  int id = wanted.find(name);
+  if (id == WantedNames::kNone) id = add_name(name);
   if (id == WantedNames::kNone) return id;
   const Span span = value_span(text, end);
   value = text.substr(span.start, at_most(span.size, kValueMax), scratch_);
@@ -281,25 +241,6 @@ void RecordView::for_each_value(int name_id, const std::function<void(std::strin
     return;
   }
   read_lines(name_id, &write);
-}
-
-bool read_attribute_line(const LogLine& line, bool nul_free, AttributeLine& out) {
-  if (line.data != nullptr) {
-    const std::string_view text = line.in_place_text(nul_free);
-    if (!attribute_name(text, out.name)) return false;
-    out.value = attribute_value(text, out.name).substr(0, kValueMax);
-    out.name = out.name.substr(0, kValueMax);
-    return true;
-  }
-  const LineText text = line.text();
-  const int64_t start = text.find_first_not_of(kNameDelimiters, 0);
-  if (start == LineText::npos) return false;
-  int64_t end = text.find_first_of(kNameDelimiters, start);
-  if (end == LineText::npos) end = text.size();
-  out.name = text.substr(start, at_most(end - start, kValueMax), out.name_bytes);
-  const Span value = value_span(text, end);
-  out.value = text.substr(value.start, at_most(value.size, kValueMax), out.value_bytes);
-  return true;
 }
 
 void RecordView::read_header(const LineText& text) {

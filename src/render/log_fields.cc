@@ -1,13 +1,13 @@
 #include "render/log_fields.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace {
 
 std::string_view decimal(long long value, std::string& scratch) {
   char text[24];
-  const int size = std::snprintf(text, sizeof text, "%lld", value);
-  scratch.assign(text, static_cast<size_t>(size));
+  const char* const end = std::to_chars(text, text + sizeof text, value).ptr;
+  scratch.assign(text, static_cast<size_t>(end - text));
   return scratch;
 }
 

@@ -2,142 +2,164 @@
 
 #include <algorithm>
 #include <cstring>
-#include <functional>
 
-#include "joblog/log_lines.h"
 #include "render/job_identifier.h"
+#include "render/json_plain.h"
 #include "render/log_fields.h"
 #include "render/value_escape.h"
 
 namespace {
 
-constexpr size_t kNpos = static_cast<size_t>(-1);
+// More distinct names than this and the table starts again with the next
+// record: a log whose names never repeat does not keep them all.
+constexpr size_t kNamesKept = 1024;
 
 }  // namespace
 
 void RecordJsonWriter::write_string(std::string_view text) {
-  write_escaped(Escaping::kJson, 0, text, 0, out_);
+  out_.append("\"");
+  write_json_text(text, out_);
+  out_.append("\"");
 }
 
-size_t RecordJsonWriter::find_name(std::string_view name, int64_t offset, bool add) {
-  // The table is at least twice the names it holds, so a free slot ends every search.
-  if (add && 2 * (names_list_.size() + 1) > slots_.size()) {
-    slots_.assign(slots_.empty() ? 64 : 2 * slots_.size(), 0);
-    const size_t mask = slots_.size() - 1;
-    for (size_t i = 0; i < names_list_.size(); ++i) {
-      size_t at = std::hash<std::string_view>()(name_text(names_list_[i])) & mask;
-      while (slots_[at] != 0) at = (at + 1) & mask;
-      slots_[at] = static_cast<uint32_t>(i + 1);
+void RecordJsonWriter::write_key(int id, bool first, bool array) {
+  const auto at = static_cast<size_t>(id);
+  while (keys_.size() <= at) {
+    const std::string_view name = names_.name(static_cast<int>(keys_.size()));
+    keys_.emplace_back();
+    // Written without a further look, so neither DEL, which a terminal shows
+    // as '?', nor anything to escape.
+    if (is_json_plain(name) && name.find('\x7f') == std::string_view::npos) {
+      keys_.back().append(",\"").append(name).append("\":\"");
     }
   }
-  if (slots_.empty()) return kNpos;
-  const size_t mask = slots_.size() - 1;
-  for (size_t at = std::hash<std::string_view>()(name) & mask;; at = (at + 1) & mask) {
-    const uint32_t slot = slots_[at];
-    if (slot == 0) {
-      if (!add) return kNpos;
-      slots_[at] = static_cast<uint32_t>(names_list_.size() + 1);
-      names_list_.push_back(Name{names_.size(), name.size(), offset, offset, 0});
-      names_.append(name);
-      return names_list_.size() - 1;
-    }
-    if (name_text(names_list_[slot - 1]) == name) return slot - 1;
+  std::string_view key = keys_[at];
+  if (key.empty()) {
+    if (!first) out_.append(",");
+    write_string(names_.name(id));
+    return out_.append(array ? ":[" : ":\"");
+  }
+  if (first) key.remove_prefix(1);
+  if (array) key.remove_suffix(1);
+  out_.append(key);
+  if (array) out_.append("[");
+}
+
+void RecordJsonWriter::note_line(std::string_view name, size_t value, size_t value_size) {
+  int id = names_.find_in_log_line(name);
+  if (id == WantedNames::kNone) id = names_.add(name);
+  if (static_cast<size_t>(id) >= name_lines_.size()) name_lines_.resize(names_.size());
+  NameLines& lines = name_lines_[static_cast<size_t>(id)];
+  const auto line = static_cast<uint32_t>(lines_.size());
+  if (lines.record != records_) {
+    lines = NameLines{records_, line, line, 0};
+  } else {
+    lines_[lines.last].next = line;
+  }
+  lines.last = line;
+  ++lines.count;
+  lines_.push_back(Line{static_cast<uint32_t>(id), static_cast<uint32_t>(value),
+                        static_cast<uint32_t>(std::min(value_size, kValueMax)), 0});
+}
+
+void RecordJsonWriter::note_in_place(InPlaceRecord& record) {
+  const size_t count = record.find_names();
+  const char* const bytes = record.bytes();
+  for (size_t i = 0; i < count; ++i) {
+    const size_t name = record.name_start(i);
+    const size_t name_end = record.name_end(name);
+    const InPlaceRecord::Span value = record.value_after(name_end);
+    note_line(std::string_view(bytes + name, std::min(name_end - name, kValueMax)), value.start,
+              value.size);
   }
 }
 
-void RecordJsonWriter::walk(LogFile& log, int64_t from, Walk what) {
-  walk_ = what;
-  for_each_line(log, from, [this](const LogLine& line) { return take_line(line); });
-}
-
-bool RecordJsonWriter::take_line(const LogLine& line) {
-  if (line.at_end || !line.begins_with_space()) return false;
-  if (walk_ == Walk::kArray && line.offset > repeated_->last) return false;
-  if (!read_attribute_line(line, nul_free_, line_)) return true;
-  const size_t index = find_name(line_.name, line.offset, walk_ == Walk::kGather);
-  if (index == kNpos) return true;  // a line that a writer ignoring the lock changed since
-  Name& name = names_list_[index];
-  switch (walk_) {
-    case Walk::kGather:
-      name.last = line.offset;
-      ++name.count;
-      return true;
-    case Walk::kArray:
-      if (&name != repeated_) return true;
-      if (!first_value_) out_.append(",");
-      first_value_ = false;
-      write_string(line_.value);
-      return true;
-    case Walk::kWrite:
-      break;
-  }
-  if (name.first != line.offset) return true;  // a later line of a repeated name
-  if (written_++ != 0) out_.append(",");
-  write_string(line_.name);
-  out_.append(":");
-  if (name.count > 1) {
-    // Its array is gathered by a walk of its own once this one has stopped:
-    // nothing may read the log while a walk goes on.
-    repeated_ = &name;
-    resume_ = line.offset + line.size;
-    return false;
-  }
-  write_string(line_.value);
-  return true;
-}
-
-bool RecordJsonWriter::write_in_place(LogFile& log, const JobEntry& entry) {
+const char* RecordJsonWriter::note_in_window(const JobEntry& entry) {
+  LogFile& log = *entry.log;
   const int64_t size = entry.record_end - entry.record_offset;
-  if (!nul_free_ || size <= 0 || size > static_cast<int64_t>(kReadWindow / 2)) return false;
+  if (log.has_nul() || !log.unchanged_since_scan() || size <= 0 ||
+      size > static_cast<int64_t>(kReadWindow / 2)) {
+    return nullptr;
+  }
   LogFile::Bytes bytes = log.bytes_at(entry.record_offset);
   if (bytes.size < static_cast<size_t>(size)) bytes = log.window_from(entry.record_offset);
   // A record that the scan delimited ends with a newline; one that does not has changed since.
-  if (bytes.size < static_cast<size_t>(size) || bytes.data[size - 1] != '\n') return false;
+  if (bytes.size < static_cast<size_t>(size) || bytes.data[size - 1] != '\n') return nullptr;
   const char* const end = bytes.data + size;
   // Every line after the header line is a body line: the next record's
   // header line is where the scan found the record's end.
   const char* line = static_cast<const char*>(std::memchr(bytes.data, '\n', size)) + 1;
-  seen_.clear();
   for (const char* newline; line != end; line = newline + 1) {
     newline = static_cast<const char*>(std::memchr(line, '\n', end - line));
     std::string_view text(line, static_cast<size_t>(newline - line));
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     std::string_view name;
     if (!attribute_name(text, name)) continue;
-    const size_t index = find_name(name.substr(0, kValueMax), 0, true);
-    Name& seen_name = names_list_[index];
-    if (seen_name.count++ == 0) seen_name.first = static_cast<int64_t>(seen_.size());
-    seen_name.last = static_cast<int64_t>(seen_.size());
-    seen_.push_back(Seen{index, attribute_value(text, name).substr(0, kValueMax)});
+    const std::string_view value = attribute_value(text, name);
+    note_line(name.substr(0, kValueMax), static_cast<size_t>(value.data() - bytes.data),
+              value.size());
   }
-  for (size_t i = 0; i < seen_.size(); ++i) {
-    const Name& name = names_list_[seen_[i].name];
-    if (name.first != static_cast<int64_t>(i)) continue;  // a later line of a repeated name
-    if (i != 0) out_.append(",");
-    write_string(name_text(name));
-    out_.append(":");
-    if (name.count == 1) {
-      write_string(seen_[i].value);
+  return bytes.data;
+}
+
+void RecordJsonWriter::write_lines(const char* record) {
+  for (uint32_t i = 0; i < lines_.size(); ++i) {
+    const Line& line = lines_[i];
+    const NameLines& lines = name_lines_[line.id];
+    if (lines.first != i) continue;  // a later line of a repeated name
+    const bool array = lines.count > 1;
+    write_key(static_cast<int>(line.id), i == 0, array);
+    if (!array) {
+      const std::string_view value(record + line.value, line.size);
+      if (is_json_plain(value)) {
+        out_.append_log_text(value);
+      } else {
+        write_json_text(value, out_);
+      }
+      out_.append("\"");
       continue;
     }
-    out_.append("[");
-    for (size_t j = i; j <= static_cast<size_t>(name.last); ++j) {
-      if (seen_[j].name != seen_[i].name) continue;
-      if (j != i) out_.append(",");
-      write_string(seen_[j].value);
+    for (uint32_t j = i;; j = lines_[j].next) {
+      write_string(std::string_view(record + lines_[j].value, lines_[j].size));
+      if (j == lines.last) break;
+      out_.append(",");
     }
     out_.append("]");
   }
-  return true;
+}
+
+void RecordJsonWriter::write_read_again(const JobEntry& entry) {
+  record_.read_every_name(*entry.log, entry.record_offset, names_, entry.record_end);
+  for (size_t line = 0; line < record_.line_count(); ++line) {
+    if (!record_.first_of_name(line)) continue;  // a later line of a repeated name
+    const int id = record_.name_id(line);
+    const bool array = record_.more_values_after(line);
+    write_key(id, line == 0, array);
+    if (!array) {
+      write_json_text(record_.value(line), out_);
+      out_.append("\"");
+      continue;
+    }
+    first_value_ = true;
+    record_.for_each_value(id, [this](std::string_view value) {
+      if (!first_value_) out_.append(",");
+      first_value_ = false;
+      write_string(value);
+    });
+    out_.append("]");
+  }
 }
 
 void RecordJsonWriter::write(const JobEntry& entry) {
-  LogFile& log = *entry.log;
-  nul_free_ = !log.has_nul() && log.unchanged_since_scan();
-  header_.read(log, entry.record_offset, no_names_, entry.record_end);
+  if (names_.size() > kNamesKept) {
+    names_ = WantedNames();
+    keys_.clear();
+    name_lines_.clear();
+  }
+  record_.read(*entry.log, entry.record_offset, no_names_, entry.record_end);
   out_.append(entry.is_job ? "{\"record\":\"job\",\"identifier\":"
                            : "{\"record\":\"document\",\"identifier\":");
-  write_string(split_job_identifier(header_.header_text()).number);
+  write_string(split_job_identifier(record_.header_text()).number);
   out_.append(",\"log\":");
   write_string(log_field_value(LogField::kName, entry, number_));
   out_.append(",\"stamp\":");
@@ -147,24 +169,15 @@ void RecordJsonWriter::write(const JobEntry& entry) {
   out_.append(",\"offset\":");
   out_.append(log_field_value(LogField::kRecordOffset, entry, number_));
   out_.append(",\"attributes\":{");
-
-  // A table grown for a record of many names is given up, not cleared for each record after it.
-  if (slots_.size() > 64) slots_.clear();
-  std::fill(slots_.begin(), slots_.end(), 0);
-  names_list_.clear();
-  names_.clear();
-  if (write_in_place(log, entry)) return out_.append("}}\n");
-  const int64_t body = read_line(log, entry.record_offset).size + entry.record_offset;
-  walk(log, body, Walk::kGather);
-  written_ = 0;
-  for (int64_t from = body; written_ < names_list_.size(); from = resume_) {
-    repeated_ = nullptr;
-    walk(log, from, Walk::kWrite);
-    if (repeated_ == nullptr) break;
-    out_.append("[");
-    first_value_ = true;
-    walk(log, repeated_->first, Walk::kArray);
-    out_.append("]");
+  ++records_;
+  lines_.clear();
+  if (InPlaceRecord* record = record_.in_place()) {
+    note_in_place(*record);
+    write_lines(record->bytes());
+  } else if (const char* bytes = note_in_window(entry)) {
+    write_lines(bytes);
+  } else {
+    write_read_again(entry);
   }
   out_.append("}}\n");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "diag/output_channel.h"
 #include "joblog/record_index.h"
 #include "render/attribute_lookup.h"
+#include "render/wanted_names.h"
 
 // Writes each record as one JSON object on a line of its own, every attribute
 // line included, so that collectors need no template:
@@ -23,48 +25,47 @@ class RecordJsonWriter {
   void write(const JobEntry& entry);
 
  private:
-  struct Name {
-    size_t start;  // in names_
-    size_t size;
-    int64_t first;  // offsets of its first and last lines (in place: their places in seen_)
-    int64_t last;
-    size_t count;
-  };
-  // A record that lies whole in the read window is read in one pass, its
-  // lines noted in place; false when the record does not qualify.
-  bool write_in_place(LogFile& log, const JobEntry& entry);
-  struct Seen {
-    size_t name;  // index in names_list_
-    std::string_view value;
-  };
-  std::vector<Seen> seen_;
-
-  // What a walk over the record's body lines does with each.
-  enum class Walk { kGather, kWrite, kArray };
-  // Walks the body lines from `from` with take_line(); they are read in one loop
-  // for the three walks, which keeps the program small.
-  void walk(LogFile& log, int64_t from, Walk what);
-  bool take_line(const LogLine& line);
-  // The index in names_list_ of `name`, added when `add` and new.
-  size_t find_name(std::string_view name, int64_t offset, bool add);
+  // The attribute lines of a record that lies whole in the read window, found
+  // with the masks of a record read in place or line by line in a larger one
+  // (up to half the window), noted in lines_ in one pass; the record's bytes,
+  // or null when it does not qualify. write_lines then writes them.
+  void note_in_place(InPlaceRecord& record);
+  const char* note_in_window(const JobEntry& entry);
+  void note_line(std::string_view name, size_t value, size_t value_size);
+  void write_lines(const char* record);
+  // Any other record's, read again for each repeated name.
+  void write_read_again(const JobEntry& entry);
+  // Writes `,"name":` (without the comma for the first) and, unless `array`,
+  // the value's opening quote.
+  void write_key(int id, bool first, bool array);
   void write_string(std::string_view text);
-  std::string_view name_text(const Name& name) const {
-    return {names_.data() + name.start, name.size};
-  }
 
   OutputChannel& out_;
-  RecordView header_;
+  RecordView record_;
   WantedNames no_names_;
-  AttributeLine line_;
-  std::string names_;  // the bytes of every distinct name, one after another
-  std::vector<Name> names_list_;
-  std::vector<uint32_t> slots_;  // open addressing: index in names_list_ + 1, 0 for none
+  // Every name met so far, kept from record to record (a log repeats a few
+  // dozen names) until there are more than a record needs.
+  WantedNames names_;
+  // By name id: `,"name":"` as written, made when the name is first written;
+  // empty for a name that needs escaping, which is escaped each time.
+  std::vector<std::string> keys_;
+  // By name id: where its lines are in lines_.
+  struct NameLines {
+    uint64_t record = 0;  // the record they belong to (records_ then)
+    uint32_t first = 0;
+    uint32_t last = 0;
+    uint32_t count = 0;
+  };
+  std::vector<NameLines> name_lines_;
+  uint64_t records_ = 0;
+  // The attribute lines of a record, in order.
+  struct Line {
+    uint32_t id;
+    uint32_t value;  // in the record
+    uint32_t size;
+    uint32_t next;  // the next line of the same name
+  };
+  std::vector<Line> lines_;
   std::string number_;
-  // The state of a walk.
-  Walk walk_ = Walk::kGather;
-  bool nul_free_ = false;
-  size_t written_ = 0;              // names written so far
-  const Name* repeated_ = nullptr;  // kWrite: the repeated name met; kArray: the name gathered
-  int64_t resume_ = 0;              // kWrite: where to go on after that name's array
-  bool first_value_ = true;         // kArray
+  bool first_value_ = true;
 };

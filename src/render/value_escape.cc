@@ -1,6 +1,7 @@
 #include "render/value_escape.h"
 
 #include "diag/utf8.h"
+#include "render/json_plain.h"
 
 namespace {
 
@@ -53,11 +54,20 @@ std::string_view json_escape(unsigned char c, char (&buffer)[6]) {
 }
 
 void write_json(size_t left, std::string_view text, size_t right, OutputChannel& out) {
-  static constexpr std::string_view kReplacement = "\xef\xbf\xbd";  // U+FFFD
   out.append("\"");
   out.append_fill(' ', left);
+  write_json_text(text, out);
+  out.append_fill(' ', right);
+  out.append("\"");
+}
+
+}  // namespace
+
+void write_json_text(std::string_view text, OutputChannel& out) {
+  static constexpr std::string_view kReplacement = "\xef\xbf\xbd";  // U+FFFD
   size_t plain = 0;  // the start of the bytes that go out as they are
-  size_t pos = 0;
+  // Most text needs no escaping and is then looked at a word at a time only.
+  size_t pos = is_json_plain(text) ? text.size() : 0;
   char buffer[6];
   while (pos < text.size()) {
     const auto c = static_cast<unsigned char>(text[pos]);
@@ -79,11 +89,7 @@ void write_json(size_t left, std::string_view text, size_t right, OutputChannel&
     plain = pos;
   }
   out.append_log_text(text.substr(plain));
-  out.append_fill(' ', right);
-  out.append("\"");
 }
-
-}  // namespace
 
 void write_escaped(Escaping mode, size_t left, std::string_view text, size_t right,
                    OutputChannel& out) {

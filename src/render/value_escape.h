@@ -18,6 +18,10 @@
 void write_escaped(Escaping mode, size_t left, std::string_view text, size_t right,
                    OutputChannel& out);
 
+// The bytes of `text` as a JSON string holds them between its double quotes,
+// escaped as kJson escapes them.
+void write_json_text(std::string_view text, OutputChannel& out);
+
 // What an item of the escaping `mode` shows for an attribute the record
 // lacks: an empty field in kCsv, null in kJson.
 std::string_view missing_value(Escaping mode);

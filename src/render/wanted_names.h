@@ -20,6 +20,7 @@ class WantedNames {
   // and last eight bytes leads to the one name it can be.
   int find_in_log_line(std::string_view name) const;
   size_t size() const { return names_.size(); }
+  std::string_view name(int id) const { return names_[static_cast<size_t>(id)]; }
   // No wanted name is longer than this.
   size_t max_length() const { return max_length_; }
 
