@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The benchmark behind `make bench`: builds jobview with optimisation, makes
 # job logs of the requested sizes outside the repository (reused when
-# present), and times cat (the read limit), the awk peer, three displays and two selections of
-# jobview on each, output to /dev/null, TZ=UTC. A log of the largest size
-# whose bytes lie mostly in long URIs is timed too, and, when a baseline
-# revision is named, that revision's built-in display beside this one's.
+# present), and times on each, output to /dev/null, TZ=UTC: cat (the read
+# limit), the awk peer, and jobview's three displays, two selections, --json
+# and a --cursor-file run with nothing new. A log of the largest size whose
+# bytes lie mostly in long URIs is timed too, and, when a baseline revision is
+# named, that revision's built-in display beside this one's.
 # Prints the table and whether each target is met.
 #
 #   BENCH_SIZES     sizes to run, default "10M 100M 1G" (K, M, G: powers of 1000)
@@ -107,6 +108,11 @@ for key in $logs; do
   names="cat"
   ((awk_runs > 0)) && names="$names awk-peer"
   names="$names jobview jobview-t-template20 jobview-R jobview-m20 jobview-match-1pc jobview-keep-all"
+  names="$names jobview-json jobview-cursor-again"
+  # A cursor that has seen every record: the runs after it find nothing new.
+  cursor=$bench_dir/cursor-$key
+  rm -f "$cursor"
+  "$jobview" --json --cursor-file "$cursor" "$log" >/dev/null
   if ! cmp -s <("$jobview" -m 20 "$log") <(JOBVIEW_SCAN_STEP=0 "$jobview" -m 20 "$log"); then
     echo "   WARNING: -m 20 read from the end differs from the whole scan's" >&2
     echo "$key" >>"$bench_dir/tail-differs"
@@ -124,6 +130,8 @@ for key in $logs; do
     # One host of 64 sends about 1.6 % of the jobs; every job has an owner.
     sample "$samples/jobview-match-1pc" "$jobview" --match job-originating-host-name=host-7.local "$log"
     sample "$samples/jobview-keep-all" "$jobview" --owner '*' "$log"
+    sample "$samples/jobview-json" "$jobview" --json "$log"
+    sample "$samples/jobview-cursor-again" "$jobview" --json --cursor-file "$cursor" "$log"
     [[ -n $baseline_jobview ]] && sample "$samples/baseline" "$baseline_jobview" "$log"
     echo "   round $run done"
   done
@@ -185,6 +193,9 @@ END {
   verdict("selection that keeps every job <= 1.1x the display without it",
           time[s, "jobview-keep-all"] <= 1.1 * time[s, "jobview"],
           sprintf("%.2fx", time[s, "jobview-keep-all"] / time[s, "jobview"]))
+  verdict("--json <= 8x cat", ratio(s, "jobview-json") <= 8, sprintf("%.2fx", ratio(s, "jobview-json")))
+  verdict("--json --cursor-file with nothing new <= 5% of cat", ratio(s, "jobview-cursor-again") <= 0.05,
+          sprintf("%.2f%%", 100 * ratio(s, "jobview-cursor-again")))
   verdict("peak RSS <= 16 MiB, every jobview run", worst_rss <= 16384, sprintf("%.1f MiB", worst_rss / 1024))
   if (long != "" && (long, "jobview") in time) {
     l = ratio(long, "jobview"); g = ratio(s, "jobview")

@@ -4,9 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "joblog/byte_classes.h"
 #include "joblog/log_lines.h"
-#include "render/bit_search.h"
 #include "render/in_place_record.h"
 
 namespace {
@@ -140,23 +138,6 @@ bool RecordView::read_in_place(LogFile& log, int64_t offset, int64_t end,
   return true;
 }
 
-void RecordView::read_every_name(LogFile& log, int64_t offset, WantedNames& names, int64_t end) {
-  adding_ = &names;
-  read(log, offset, names, end);
-  adding_ = nullptr;
-}
-
-int RecordView::add_name(std::string_view name) {
-  if (adding_ == nullptr) return WantedNames::kNone;
-  const int id = adding_->add(name.substr(0, kValueMax));
-  if (static_cast<size_t>(id) == first_.size()) {
-    first_.push_back(npos);
-    last_.push_back(npos);
-    more_after_first_.resize(first_.size(), false);
-  }
-  return id;
-}
-
 void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted, int64_t end) {
   lines_.clear();
   values_.clear();
@@ -167,9 +148,7 @@ void RecordView::read(LogFile& log, int64_t offset, const WantedNames& wanted, i
   wanted_ = &wanted;
   // A log in which the scan met no NUL byte needs no search for one in each line.
   nul_free_ = !log.has_nul() && log.unchanged_since_scan();
-  // Every name is wanted by a reader that takes a record read in place from
-  // in_place() instead.
-  kept_all_ = nul_free_ && adding_ == nullptr && read_in_place(log, offset, end, wanted);
+  kept_all_ = nul_free_ && read_in_place(log, offset, end, wanted);
   if (kept_all_) return;
   more_after_first_.assign(wanted.size(), false);
   read_lines(WantedNames::kNone, nullptr);
@@ -185,7 +164,7 @@ void RecordView::read_lines(int only, const std::function<void(std::string_view)
     if (!in_body) {  // the record header line
       if (write == nullptr) read_header(line.text(nul_free_));
       in_body = true;
-      return wanted_->size() > 0 || adding_ != nullptr;
+      return wanted_->size() > 0;
     }
     if (line.at_end || !line.begins_with_space()) return false;
     std::string_view value;
@@ -208,8 +187,7 @@ int RecordView::line_value(const LogLine& line, bool nul_free, const WantedNames
     const std::string_view text = line.in_place_text(nul_free);
     std::string_view name;
     if (!name_in_log_line(text, name)) return WantedNames::kNone;
-    int id = wanted.find_in_log_line(name);
-    if (id == WantedNames::kNone) id = add_name(name);
+    const int id = wanted.find_in_log_line(name);
     if (id != WantedNames::kNone) value = attribute_value(text, name).substr(0, kValueMax);
     return id;
   }
@@ -219,12 +197,8 @@ int RecordView::line_value(const LogLine& line, bool nul_free, const WantedNames
   if (start == LineText::npos) return WantedNames::kNone;
   int64_t end = text.find_first_of(kNameDelimiters, start);
   if (end == LineText::npos) end = text.size();
-  if (end - start > static_cast<int64_t>(wanted.max_length()) && adding_ == nullptr) {
-    return WantedNames::kNone;
-  }
-  const std::string_view name = text.substr(start, at_most(end - start, kValueMax), scratch_);
-  int id = wanted.find(name);
-  if (id == WantedNames::kNone) id = add_name(name);
+  if (end - start > static_cast<int64_t>(wanted.max_length())) return WantedNames::kNone;
+  const int id = wanted.find(text.substr(start, end - start, scratch_));
   if (id == WantedNames::kNone) return id;
   const Span span = value_span(text, end);
   value = text.substr(span.start, at_most(span.size, kValueMax), scratch_);
@@ -241,6 +215,25 @@ void RecordView::for_each_value(int name_id, const std::function<void(std::strin
     return;
   }
   read_lines(name_id, &write);
+}
+
+bool read_attribute_line(const LogLine& line, bool nul_free, AttributeLine& out) {
+  if (line.data != nullptr) {
+    const std::string_view text = line.in_place_text(nul_free);
+    if (!attribute_name(text, out.name)) return false;
+    out.value = attribute_value(text, out.name).substr(0, kValueMax);
+    out.name = out.name.substr(0, kValueMax);
+    return true;
+  }
+  const LineText text = line.text();
+  const int64_t start = text.find_first_not_of(kNameDelimiters, 0);
+  if (start == LineText::npos) return false;
+  int64_t end = text.find_first_of(kNameDelimiters, start);
+  if (end == LineText::npos) end = text.size();
+  out.name = text.substr(start, at_most(end - start, kValueMax), out.name_bytes);
+  const Span value = value_span(text, end);
+  out.value = text.substr(value.start, at_most(value.size, kValueMax), out.value_bytes);
+  return true;
 }
 
 void RecordView::read_header(const LineText& text) {

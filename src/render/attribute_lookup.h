@@ -25,6 +25,18 @@ std::string_view clean_value(std::string_view text);
 bool attribute_name(std::string_view line, std::string_view& name);
 std::string_view attribute_value(std::string_view line, std::string_view name);
 
+// The name and the value of a record body line (one that begins with white
+// space), read as the display reads them: the whole line, the name and the
+// value each cut at kValueMax bytes. Bytes read by position are kept in the
+// struct's own strings. False for a line that holds no name.
+struct AttributeLine {
+  std::string_view name;
+  std::string_view value;
+  std::string name_bytes;
+  std::string value_bytes;
+};
+bool read_attribute_line(const LogLine& line, bool nul_free, AttributeLine& out);
+
 // One record of a job log as the display needs it: its header text and the
 // values of the attribute lines of its body whose names are wanted, each cut
 // at kValueMax bytes. Lines are whole lines however long. What is kept is
@@ -52,26 +64,12 @@ class RecordView {
   // The record last read, when it was read in place; null when it was not.
   // Valid until the next read through the read window of any log.
   InPlaceRecord* in_place() const { return kept_all_ ? work_.get() : nullptr; }
-  // read() with every name of the record wanted, for a record not read in
-  // place: a name not yet in `names` is added to it (each name cut at
-  // kValueMax bytes). For a reader of whole records, such as the JSON lines.
-  void read_every_name(LogFile& log, int64_t offset, WantedNames& names, int64_t end = -1);
 
   // The header line's value text as split_job_identifier (render/job_identifier.h)
   // reads it: the identifier prefix, the character that splits it from the
   // number, and the number, the prefix and the number each cut at kValueMax.
   std::string_view header_text() const { return header_; }
   size_t line_count() const { return lines_.size(); }
-  int name_id(size_t line) const { return lines_[line].name_id; }
-  // Whether kept line `line` is the first of its name.
-  bool first_of_name(size_t line) const {
-    return first_[static_cast<size_t>(lines_[line].name_id)] == line;
-  }
-  // Whether the record holds another line of its name after kept line `line`.
-  bool more_values_after(size_t line) const {
-    return lines_[line].next_same != npos ||
-           (!kept_all_ && more_after_first_[static_cast<size_t>(lines_[line].name_id)]);
-  }
   // Valid until the next read through the read window of any log.
   std::string_view value(size_t line) const {
     return {values_base_ + lines_[line].value_start, lines_[line].value_size};
@@ -99,9 +97,6 @@ class RecordView {
   void read_header(const LineText& text);
   void keep(int name_id, size_t start, size_t size);
   void keep_copy(int name_id, std::string_view value);
-  // The id of a name that is not wanted yet: kNone, or, while every name is
-  // wanted, its new id.
-  int add_name(std::string_view name);
 
   std::string header_;
   std::string scratch_;  // bytes of a line longer than the read window
@@ -113,7 +108,6 @@ class RecordView {
   LogFile* log_ = nullptr;
   int64_t offset_ = 0;
   const WantedNames* wanted_ = nullptr;
-  WantedNames* adding_ = nullptr;  // read_every_name's names
   bool nul_free_ = false;
   bool kept_all_ = false;               // every wanted line is kept (the record was read in place)
   std::vector<char> more_after_first_;  // by name id: lines after the first were passed over

@@ -1,7 +1,6 @@
 #include "render/record_json.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "render/job_identifier.h"
 #include "render/json_plain.h"
@@ -24,21 +23,9 @@ void RecordJsonWriter::write_string(std::string_view text) {
 
 void RecordJsonWriter::write_key(int id, bool first, bool array) {
   const auto at = static_cast<size_t>(id);
-  while (keys_.size() <= at) {
-    const std::string_view name = names_.name(static_cast<int>(keys_.size()));
-    keys_.emplace_back();
-    // Written without a further look, so neither DEL, which a terminal shows
-    // as '?', nor anything to escape.
-    if (is_json_plain(name) && name.find('\x7f') == std::string_view::npos) {
-      keys_.back().append(",\"").append(name).append("\":\"");
-    }
-  }
+  if (keys_.size() <= at) make_keys(at);
   std::string_view key = keys_[at];
-  if (key.empty()) {
-    if (!first) out_.append(",");
-    write_string(names_.name(id));
-    return out_.append(array ? ":[" : ":\"");
-  }
+  if (key.empty()) return write_escaped_key(id, first, array);
   if (first) key.remove_prefix(1);
   if (array) key.remove_suffix(1);
   out_.append(key);
@@ -74,34 +61,6 @@ void RecordJsonWriter::note_in_place(InPlaceRecord& record) {
   }
 }
 
-const char* RecordJsonWriter::note_in_window(const JobEntry& entry) {
-  LogFile& log = *entry.log;
-  const int64_t size = entry.record_end - entry.record_offset;
-  if (log.has_nul() || !log.unchanged_since_scan() || size <= 0 ||
-      size > static_cast<int64_t>(kReadWindow / 2)) {
-    return nullptr;
-  }
-  LogFile::Bytes bytes = log.bytes_at(entry.record_offset);
-  if (bytes.size < static_cast<size_t>(size)) bytes = log.window_from(entry.record_offset);
-  // A record that the scan delimited ends with a newline; one that does not has changed since.
-  if (bytes.size < static_cast<size_t>(size) || bytes.data[size - 1] != '\n') return nullptr;
-  const char* const end = bytes.data + size;
-  // Every line after the header line is a body line: the next record's
-  // header line is where the scan found the record's end.
-  const char* line = static_cast<const char*>(std::memchr(bytes.data, '\n', size)) + 1;
-  for (const char* newline; line != end; line = newline + 1) {
-    newline = static_cast<const char*>(std::memchr(line, '\n', end - line));
-    std::string_view text(line, static_cast<size_t>(newline - line));
-    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-    std::string_view name;
-    if (!attribute_name(text, name)) continue;
-    const std::string_view value = attribute_value(text, name);
-    note_line(name.substr(0, kValueMax), static_cast<size_t>(value.data() - bytes.data),
-              value.size());
-  }
-  return bytes.data;
-}
-
 void RecordJsonWriter::write_lines(const char* record) {
   for (uint32_t i = 0; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
@@ -111,12 +70,16 @@ void RecordJsonWriter::write_lines(const char* record) {
     write_key(static_cast<int>(line.id), i == 0, array);
     if (!array) {
       const std::string_view value(record + line.value, line.size);
-      if (is_json_plain(value)) {
-        out_.append_log_text(value);
-      } else {
+      if (!is_json_plain(value)) {
         write_json_text(value, out_);
+        out_.append("\"");
+        continue;
       }
-      out_.append("\"");
+      // A quoted value is followed in the record by its closing quote, which
+      // then goes out with it.
+      const bool quote_follows = record[line.value + line.size] == '"';
+      out_.append_log_text(std::string_view(value.data(), value.size() + quote_follows));
+      if (!quote_follows) out_.append("\"");
       continue;
     }
     for (uint32_t j = i;; j = lines_[j].next) {
@@ -124,28 +87,6 @@ void RecordJsonWriter::write_lines(const char* record) {
       if (j == lines.last) break;
       out_.append(",");
     }
-    out_.append("]");
-  }
-}
-
-void RecordJsonWriter::write_read_again(const JobEntry& entry) {
-  record_.read_every_name(*entry.log, entry.record_offset, names_, entry.record_end);
-  for (size_t line = 0; line < record_.line_count(); ++line) {
-    if (!record_.first_of_name(line)) continue;  // a later line of a repeated name
-    const int id = record_.name_id(line);
-    const bool array = record_.more_values_after(line);
-    write_key(id, line == 0, array);
-    if (!array) {
-      write_json_text(record_.value(line), out_);
-      out_.append("\"");
-      continue;
-    }
-    first_value_ = true;
-    record_.for_each_value(id, [this](std::string_view value) {
-      if (!first_value_) out_.append(",");
-      first_value_ = false;
-      write_string(value);
-    });
     out_.append("]");
   }
 }
@@ -177,7 +118,7 @@ void RecordJsonWriter::write(const JobEntry& entry) {
   } else if (const char* bytes = note_in_window(entry)) {
     write_lines(bytes);
   } else {
-    write_read_again(entry);
+    write_walked(entry);
   }
   out_.append("}}\n");
 }
