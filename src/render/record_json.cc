@@ -45,8 +45,12 @@ void RecordJsonWriter::note_line(std::string_view name, size_t value, size_t val
   }
   lines.last = line;
   ++lines.count;
-  lines_.push_back(Line{static_cast<uint32_t>(id), static_cast<uint32_t>(value),
-                        static_cast<uint32_t>(std::min(value_size, kValueMax)), 0});
+  // Field by field: a whole Line built aside and copied in stalls on the copy.
+  Line& noted = lines_.emplace_back();
+  noted.id = static_cast<uint32_t>(id);
+  noted.value = static_cast<uint32_t>(value);
+  noted.size = static_cast<uint32_t>(std::min(value_size, kValueMax));
+  noted.next = 0;
 }
 
 void RecordJsonWriter::note_in_place(InPlaceRecord& record) {
