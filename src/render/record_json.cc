@@ -1,6 +1,7 @@
 #include "render/record_json.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "render/job_identifier.h"
 #include "render/json_plain.h"
@@ -65,6 +66,52 @@ void RecordJsonWriter::note_in_place(InPlaceRecord& record) {
   }
 }
 
+void RecordJsonWriter::make_keys(size_t up_to) {
+  while (keys_.size() <= up_to) {
+    const std::string_view name = names_.name(static_cast<int>(keys_.size()));
+    keys_.emplace_back();
+    // Written without a further look, so neither DEL, which a terminal shows
+    // as '?', nor anything to escape.
+    if (is_json_plain(name) && name.find('\x7f') == std::string_view::npos) {
+      keys_.back().append(",\"").append(name).append("\":\"");
+    }
+  }
+}
+
+void RecordJsonWriter::write_escaped_key(int id, bool first, bool array) {
+  if (!first) out_.append(",");
+  write_string(names_.name(id));
+  out_.append(array ? ":[" : ":\"");
+}
+
+const char* RecordJsonWriter::note_in_window(const JobEntry& entry) {
+  LogFile& log = *entry.log;
+  const int64_t size = entry.record_end - entry.record_offset;
+  if (log.has_nul() || !log.unchanged_since_scan() || size <= 0 ||
+      size > static_cast<int64_t>(kReadWindow / 2)) {
+    return nullptr;
+  }
+  LogFile::Bytes bytes = log.bytes_at(entry.record_offset);
+  if (bytes.size < static_cast<size_t>(size)) bytes = log.window_from(entry.record_offset);
+  // A record that the scan delimited ends with a newline; one that does not has changed since.
+  if (bytes.size < static_cast<size_t>(size) || bytes.data[size - 1] != '\n') return nullptr;
+  const char* const end = bytes.data + size;
+  // Every line after the header line is a body line: the next record's
+  // header line is where the scan found the record's end.
+  const char* line = static_cast<const char*>(std::memchr(bytes.data, '\n', size)) + 1;
+  for (const char* newline; line != end; line = newline + 1) {
+    newline = static_cast<const char*>(std::memchr(line, '\n', end - line));
+    std::string_view text(line, static_cast<size_t>(newline - line));
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    std::string_view name;
+    if (!attribute_name(text, name)) continue;
+    const std::string_view value = attribute_value(text, name);
+    note_line(name.substr(0, kValueMax), static_cast<size_t>(value.data() - bytes.data),
+              value.size());
+  }
+  return bytes.data;
+}
+
 void RecordJsonWriter::write_lines(const char* record) {
   for (uint32_t i = 0; i < lines_.size(); ++i) {
     const Line& line = lines_[i];
@@ -122,7 +169,7 @@ void RecordJsonWriter::write(const JobEntry& entry) {
   } else if (const char* bytes = note_in_window(entry)) {
     write_lines(bytes);
   } else {
-    write_walked(entry);
+    walked_.write(entry);
   }
   out_.append("}}\n");
 }

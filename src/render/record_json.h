@@ -9,6 +9,7 @@
 #include "diag/output_channel.h"
 #include "joblog/record_index.h"
 #include "render/attribute_lookup.h"
+#include "render/walked_record_json.h"
 #include "render/wanted_names.h"
 
 // Writes each record as one JSON object on a line of its own, every attribute
@@ -30,25 +31,15 @@ class RecordJsonWriter {
   // (up to half the window), noted in lines_ in one pass; the record's bytes,
   // or null when it does not qualify. write_lines then writes them.
   void note_in_place(InPlaceRecord& record);
-  const char* note_in_window(const JobEntry& entry);
+  [[gnu::cold]] const char* note_in_window(const JobEntry& entry);  // rare: built for size
   void note_line(std::string_view name, size_t value, size_t value_size);
   void write_lines(const char* record);
-  // Any other record's, walked line by line: once to gather its names, then
-  // to write them, and once more for each repeated name's array. Memory grows
-  // with the record's distinct names only.
-  void write_walked(const JobEntry& entry);
-  enum class Walk { kGather, kWrite, kArray };
-  // Walks the body lines from `from` with take_line(); they are read in one loop
-  // for the three walks, which keeps the program small.
-  void walk(LogFile& log, int64_t from, Walk what);
-  bool take_line(const LogLine& line);
-  // The index in walk_names_ of `name`, added when `add` and new.
-  size_t find_name(std::string_view name, int64_t offset, bool add);
   // Writes `,"name":` (without the comma for the first) and, unless `array`,
   // the value's opening quote.
   void write_key(int id, bool first, bool array);
-  void make_keys(size_t up_to);  // keys_ up to the name id `up_to`
-  void write_escaped_key(int id, bool first, bool array);
+  // Once a name, and for the rare name that needs escaping: built for size.
+  [[gnu::cold]] void make_keys(size_t up_to);  // keys_ up to the name id `up_to`
+  [[gnu::cold]] void write_escaped_key(int id, bool first, bool array);
   void write_string(std::string_view text);
 
   OutputChannel& out_;
@@ -79,25 +70,5 @@ class RecordJsonWriter {
   std::vector<Line> lines_;
   std::string number_;
 
-  // The state of a walk.
-  struct WalkName {
-    size_t start;  // in walk_bytes_
-    size_t size;
-    int64_t first;  // offsets of its first and last lines
-    int64_t last;
-    size_t count;
-  };
-  std::string_view walk_name(const WalkName& name) const {
-    return {walk_bytes_.data() + name.start, name.size};
-  }
-  std::string walk_bytes_;  // the bytes of every distinct name, one after another
-  std::vector<WalkName> walk_names_;
-  std::vector<uint32_t> walk_slots_;  // open addressing: index in walk_names_ + 1, 0 for none
-  AttributeLine line_;
-  Walk walk_ = Walk::kGather;
-  bool nul_free_ = false;
-  size_t written_ = 0;                  // names written so far
-  const WalkName* repeated_ = nullptr;  // kWrite: the repeated name met; kArray: the name gathered
-  int64_t resume_ = 0;                  // kWrite: where to go on after that name's array
-  bool first_value_ = true;             // kArray
+  WalkedRecordJson walked_{out_};  // records too large to be read in one piece
 };

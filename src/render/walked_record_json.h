@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diag/output_channel.h"
+#include "joblog/log_lines.h"
+#include "joblog/record_index.h"
+#include "render/attribute_lookup.h"
+
+// The attributes of a record too large to be read in one piece, as a JSON
+// line holds them ("name":value pairs, without the braces), walked line by
+// line: once to gather its names, then to write them, and once more for each
+// repeated name's array. Memory grows with the record's distinct names only.
+// Such records are rare: the code is built for size.
+class WalkedRecordJson {
+ public:
+  explicit WalkedRecordJson(OutputChannel& out) : out_(out) {}
+  void write(const JobEntry& entry);
+
+ private:
+  enum class Walk { kGather, kWrite, kArray };
+  // Walks the body lines from `from` with take_line(); they are read in one loop
+  // for the three walks, which keeps the program small.
+  void walk(LogFile& log, int64_t from, Walk what);
+  bool take_line(const LogLine& line);
+  // The index in names_ of `name`, added when `add` and new.
+  size_t find_name(std::string_view name, int64_t offset, bool add);
+  void write_string(std::string_view text);
+
+  struct Name {
+    size_t start;  // in bytes_
+    size_t size;
+    int64_t first;  // offsets of its first and last lines
+    int64_t last;
+    size_t count;
+  };
+  std::string_view name_text(const Name& name) const {
+    return {bytes_.data() + name.start, name.size};
+  }
+
+  OutputChannel& out_;
+  std::string bytes_;  // the bytes of every distinct name, one after another
+  std::vector<Name> names_;
+  std::vector<uint32_t> slots_;  // open addressing: index in names_ + 1, 0 for none
+  AttributeLine line_;
+  // The state of a walk.
+  Walk walk_ = Walk::kGather;
+  bool nul_free_ = false;
+  size_t written_ = 0;              // names written so far
+  const Name* repeated_ = nullptr;  // kWrite: the repeated name met; kArray: the name gathered
+  int64_t resume_ = 0;              // kWrite: where to go on after that name's array
+  bool first_value_ = true;         // kArray
+};
