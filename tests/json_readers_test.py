@@ -2,9 +2,10 @@
 # Every line of --json is read by Python's json module and by jq, on a
 # generated log of awkward names and values (control bytes, quotes,
 # backslashes, ill-formed UTF-8, repeated names, CRLF line ends, lines about
-# 64 bytes long, records of every size, a line longer than the read window),
-# and holds exactly what the log says: every attribute line, in order,
-# repeated names as arrays. Exit 77 (a skip) without jq.
+# 64 bytes long, records of every size, a line longer than the read window,
+# thousands of repeated names in one large record), and holds exactly what the
+# log says: every attribute line, in order, repeated names as arrays. Exit 77
+# (a skip) without jq.
 # Usage: json_readers_test.py JOBVIEW
 import json, os, random, shutil, subprocess, sys, tempfile
 
@@ -54,6 +55,20 @@ try:
     expected.insert(0, ("job", "201", sum(map(len, parts)),
                         {"long": "z" * 4096, "twice": ["a", "b"], "x": ""}))
     parts.append(b"jobs:201\n    long " + b"z" * 300000 + b"\n    twice = a\n    x\n    twice \"b\"\r\n")
+    # A record longer than half the read window with thousands of repeated
+    # names (the second lines of some in reverse order), whose values pass
+    # what one walk keeps: arrays gathered a batch of names at a time.
+    body, many = [], {}
+    for i in range(800):
+        many["k%d" % i] = ["%d" % i + "a" * 2000, "%d" % i + "b" * 2000]
+    for i in range(3000):
+        many["s%d" % i] = ["x%d" % i, "y%d" % i]
+    body += [b"  k%d %s\n" % (i, many["k%d" % i][0].encode()) for i in range(800)]
+    body += [b"  s%d \"%s\"\n" % (i, many["s%d" % i][0].encode()) for i in range(3000)]
+    body += [b"  k%d %s\n" % (i, many["k%d" % i][1].encode()) for i in reversed(range(800))]
+    body += [b"  s%d %s\n" % (i, many["s%d" % i][1].encode()) for i in range(3000)]
+    expected.insert(0, ("job", "202", sum(map(len, parts)), many))
+    parts.append(b"jobs:202\n" + b"".join(body))
     path = os.path.join(work, "j.log")
     with open(path, "wb") as f:
         f.write(b"".join(parts))

@@ -91,9 +91,12 @@ class RecordView {
   // The name id and the value of a body line, read from the read window or,
   // for a line longer than it, copied into scratch_; kNone when its name is
   // not wanted.
-  int line_value(const LogLine& line, bool nul_free, const WantedNames& wanted,
-                 std::string_view& value);
-  void read_lines(int only, const std::function<void(std::string_view)>* write);
+  [[gnu::cold]] int line_value(const LogLine& line, bool nul_free, const WantedNames& wanted,
+                               std::string_view& value);
+  // Reads the record line by line. Only a record not read in place comes
+  // here (one over 16 KiB, or in a log with NUL bytes or changed since the
+  // scan): rare, so these two are built for size.
+  [[gnu::cold]] void read_lines(int only, const std::function<void(std::string_view)>* write);
   void read_header(const LineText& text);
   void keep(int name_id, size_t start, size_t size);
   void keep_copy(int name_id, std::string_view value);

@@ -1,10 +1,17 @@
 #include "render/walked_record_json.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 #include "joblog/log_lines.h"
 #include "render/value_escape.h"
+
+namespace {
+
+constexpr size_t kKeptMax = size_t{1} << 20;
+
+}  // namespace
 
 void WalkedRecordJson::write_string(std::string_view text) {
   write_escaped(Escaping::kJson, 0, text, 0, out_);
@@ -29,7 +36,7 @@ size_t WalkedRecordJson::find_name(std::string_view name, int64_t offset, bool a
     if (slot == 0) {
       if (!add) return kNone;
       slots_[at] = static_cast<uint32_t>(names_.size() + 1);
-      names_.push_back(Name{bytes_.size(), name.size(), offset, offset, 0});
+      names_.push_back(Name{bytes_.size(), name.size(), offset, offset, 0, kNotKept});
       bytes_.append(name);
       return names_.size() - 1;
     }
@@ -44,7 +51,10 @@ void WalkedRecordJson::walk(LogFile& log, int64_t from, Walk what) {
 
 bool WalkedRecordJson::take_line(const LogLine& line) {
   if (line.at_end || !line.begins_with_space()) return false;
-  if (walk_ == Walk::kArray && line.offset > repeated_->last) return false;
+  if (walk_ == Walk::kArray && line.offset > repeated_->last && line.offset > kept_last_ &&
+      line.offset >= kept_before_) {
+    return false;
+  }
   if (!read_attribute_line(line, nul_free_, line_)) return true;
   const size_t index = find_name(line_.name, line.offset, walk_ == Walk::kGather);
   if (index == static_cast<size_t>(-1))
@@ -56,7 +66,10 @@ bool WalkedRecordJson::take_line(const LogLine& line) {
       ++name.count;
       return true;
     case Walk::kArray:
-      if (&name != repeated_) return true;
+      if (&name != repeated_) {
+        keep_value(index, line.offset);
+        return true;
+      }
       if (!first_value_) out_.append(",");
       first_value_ = false;
       write_string(line_.value);
@@ -68,6 +81,10 @@ bool WalkedRecordJson::take_line(const LogLine& line) {
   if (written_++ != 0) out_.append(",");
   write_string(line_.name);
   out_.append(":");
+  if (name.count > 1 && name.kept != kNotKept) {
+    write_kept(kept_values_[name.kept]);
+    return true;
+  }
   if (name.count > 1) {
     // Its array is gathered by a walk of its own once this one has stopped:
     // nothing may read the log while a walk goes on.
@@ -77,6 +94,54 @@ bool WalkedRecordJson::take_line(const LogLine& line) {
   }
   write_string(line_.value);
   return true;
+}
+
+void WalkedRecordJson::start_keeping() {
+  // The arrays kept by the walk before have all been written: they belong to
+  // names whose first lines come before the name this walk is for.
+  for (const size_t index : kept_names_) names_[index].kept = kNotKept;
+  kept_names_.clear();
+  kept_values_.clear();
+  kept_bytes_ = 0;
+  kept_before_ = INT64_MAX;
+  kept_last_ = 0;
+}
+
+void WalkedRecordJson::keep_value(size_t index, int64_t offset) {
+  Name& name = names_[index];
+  // Only repeated names whose arrays are still to be written.
+  if (name.count < 2 || name.first <= repeated_->first) return;
+  if (name.first == offset && offset < kept_before_) {
+    name.kept = kept_values_.size();
+    kept_names_.push_back(index);
+    kept_values_.emplace_back();
+    kept_last_ = std::max(kept_last_, name.last);
+  }
+  if (name.kept == kNotKept) return;
+  const auto size = static_cast<uint32_t>(line_.value.size());
+  std::string& values = kept_values_[name.kept];
+  values.append(reinterpret_cast<const char*>(&size), sizeof size).append(line_.value);
+  kept_bytes_ += sizeof size + size;
+  while (kept_bytes_ > kKeptMax) {
+    Name& last = names_[kept_names_.back()];
+    kept_bytes_ -= kept_values_.back().size();
+    kept_before_ = last.first;
+    last.kept = kNotKept;
+    kept_names_.pop_back();
+    kept_values_.pop_back();
+  }
+}
+
+void WalkedRecordJson::write_kept(const std::string& values) {
+  out_.append("[");
+  for (size_t at = 0; at < values.size();) {
+    uint32_t size;
+    std::memcpy(&size, values.data() + at, sizeof size);
+    if (at != 0) out_.append(",");
+    write_string(std::string_view(values.data() + at + sizeof size, size));
+    at += sizeof size + size;
+  }
+  out_.append("]");
 }
 
 void WalkedRecordJson::write(const JobEntry& entry) {
@@ -96,6 +161,7 @@ void WalkedRecordJson::write(const JobEntry& entry) {
     if (repeated_ == nullptr) break;
     out_.append("[");
     first_value_ = true;
+    start_keeping();
     walk(log, repeated_->first, Walk::kArray);
     out_.append("]");
   }
