@@ -56,8 +56,9 @@ try:
                         {"long": "z" * 4096, "twice": ["a", "b"], "x": ""}))
     parts.append(b"jobs:201\n    long " + b"z" * 300000 + b"\n    twice = a\n    x\n    twice \"b\"\r\n")
     # A record longer than half the read window with thousands of repeated
-    # names (the second lines of some in reverse order), whose values pass
-    # what one walk keeps: arrays gathered a batch of names at a time.
+    # names whose values pass what one walk keeps: arrays gathered a batch of
+    # names at a time. The second lines of k1 to k799 come in reverse order,
+    # after k0's: a walk for k0 goes on to the latest last line it keeps.
     body, many = [], {}
     for i in range(800):
         many["k%d" % i] = ["%d" % i + "a" * 2000, "%d" % i + "b" * 2000]
@@ -65,7 +66,7 @@ try:
         many["s%d" % i] = ["x%d" % i, "y%d" % i]
     body += [b"  k%d %s\n" % (i, many["k%d" % i][0].encode()) for i in range(800)]
     body += [b"  s%d \"%s\"\n" % (i, many["s%d" % i][0].encode()) for i in range(3000)]
-    body += [b"  k%d %s\n" % (i, many["k%d" % i][1].encode()) for i in reversed(range(800))]
+    body += [b"  k%d %s\n" % (i, many["k%d" % i][1].encode()) for i in [0] + list(range(799, 0, -1))]
     body += [b"  s%d %s\n" % (i, many["s%d" % i][1].encode()) for i in range(3000)]
     expected.insert(0, ("job", "202", sum(map(len, parts)), many))
     parts.append(b"jobs:202\n" + b"".join(body))
