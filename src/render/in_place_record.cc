@@ -4,14 +4,21 @@
 
 #include "render/name_starts.h"
 
-bool InPlaceRecord::load(LogFile& log, int64_t offset, int64_t end) {
-  if (end <= offset || end - offset > static_cast<int64_t>(kMaxSize)) return false;
+LogFile::Bytes delimited_record(LogFile& log, int64_t offset, int64_t end, size_t max_size) {
+  if (end <= offset || end - offset > static_cast<int64_t>(max_size)) return {};
   const size_t size = static_cast<size_t>(end - offset);
   LogFile::Bytes bytes = log.bytes_at(offset);
   if (bytes.size < size) bytes = log.window_from(offset);
   // A record delimited by the scan ends with a newline; one that does not has
   // changed since.
-  if (bytes.size < size || bytes.data[size - 1] != '\n') return false;
+  if (bytes.size < size || bytes.data[size - 1] != '\n') return {};
+  return bytes;
+}
+
+bool InPlaceRecord::load(LogFile& log, int64_t offset, int64_t end) {
+  const LogFile::Bytes bytes = delimited_record(log, offset, end, kMaxSize);
+  if (bytes.data == nullptr) return false;
+  const size_t size = static_cast<size_t>(end - offset);
   record_ = bytes.data;
   size_ = size;
   classify_record(record_, size, bytes.size, classes_);

@@ -8,6 +8,11 @@
 #include "joblog/log_file.h"
 #include "render/bit_search.h"
 
+// The bytes of the record [offset, end) that the scan delimited, whole in the
+// read window (and what the window holds after it); data null when the record
+// is larger than `max_size`, longer than a window, or changed since the scan.
+LogFile::Bytes delimited_record(LogFile& log, int64_t offset, int64_t end, size_t max_size);
+
 // A record that the scan delimited and that lies whole in the read window of
 // a log without NUL bytes, read in place: the classes of all its bytes are
 // found with vector compares, then where every attribute name begins

@@ -86,15 +86,11 @@ void RecordJsonWriter::write_escaped_key(int id, bool first, bool array) {
 
 const char* RecordJsonWriter::note_in_window(const JobEntry& entry) {
   LogFile& log = *entry.log;
-  const int64_t size = entry.record_end - entry.record_offset;
-  if (log.has_nul() || !log.unchanged_since_scan() || size <= 0 ||
-      size > static_cast<int64_t>(kReadWindow / 2)) {
-    return nullptr;
-  }
-  LogFile::Bytes bytes = log.bytes_at(entry.record_offset);
-  if (bytes.size < static_cast<size_t>(size)) bytes = log.window_from(entry.record_offset);
-  // A record that the scan delimited ends with a newline; one that does not has changed since.
-  if (bytes.size < static_cast<size_t>(size) || bytes.data[size - 1] != '\n') return nullptr;
+  if (log.has_nul() || !log.unchanged_since_scan()) return nullptr;
+  const LogFile::Bytes bytes =
+      delimited_record(log, entry.record_offset, entry.record_end, kReadWindow / 2);
+  if (bytes.data == nullptr) return nullptr;
+  const size_t size = static_cast<size_t>(entry.record_end - entry.record_offset);
   const char* const end = bytes.data + size;
   // Every line after the header line is a body line: the next record's
   // header line is where the scan found the record's end.
