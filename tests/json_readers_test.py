@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 # Every line of --json is read by Python's json module and by jq, on a
 # generated log of awkward names and values (control bytes, quotes,
-# backslashes, ill-formed UTF-8, repeated names, CRLF line ends, lines about
-# 64 bytes long, records of every size, a line longer than the read window,
-# thousands of repeated names in one large record), and holds exactly what the
-# log says: every attribute line, in order, repeated names as arrays. Exit 77
-# (a skip) without jq.
+# backslashes, ill-formed UTF-8, names of up to 255 bytes, repeated names,
+# CRLF line ends, lines about 64 bytes long, records of every size, a line
+# longer than the read window, thousands of repeated names in one large
+# record), and holds exactly what the log says: every attribute line, in
+# order, repeated names as arrays. Exit 77 (a skip) without jq.
 # Usage: json_readers_test.py JOBVIEW
 import json, os, random, shutil, subprocess, sys, tempfile
 
@@ -16,7 +16,8 @@ if shutil.which("jq") is None:
 rng = random.Random(19)
 PIECES = [b"plain", b'"q"', b"\\", b"\x01\x1b\x7f", b"\xff\xfe", b"\xe2\x82", b"\xed\xa0\x80",
           b"\xc3\xbc\xe2\x82\xac", b"a=b", b"\t", b" ", b"\r", b"w" * 61]
-NAMES = [b"user-name", b"job-state-reasons", b"we\"ird\\name", b"ctl\x02\xffname", b"x"]
+NAMES = [b"user-name", b"job-state-reasons", b"we\"ird\\name", b"ctl\x02\xffname", b"x",
+         b"a-name-longer-than-one-copy-of-32", b"n" * 255]
 
 
 def value_of(v):
@@ -88,5 +89,15 @@ try:
     # jq reads the same objects, one a line.
     jq = subprocess.run(["jq", "-c", "."], input=out, stdout=subprocess.PIPE, check=True).stdout
     assert [json.loads(l) for l in jq.splitlines()] == [json.loads(l) for l in lines]
+    # Each record carries its own log's fields, whichever of them the log
+    # before shares: its name, its stamp, its number.
+    logs = [("c1.log", "DEV", 4), ("c2.log", "DEV", 4), ("c3.log", "DEV2", 4), ("c4.log", "DEV2", 5)]
+    for name, stamp, number in logs:
+        with open(os.path.join(work, name), "w") as f:
+            f.write(" Job Log created %s\n  %d\njobs:1\n  a = 1\n" % (stamp, number))
+    out = subprocess.run([jobview, "--json"] + [name for name, _, _ in logs], cwd=work,
+                         stdout=subprocess.PIPE, env=env, check=True).stdout
+    got = [json.loads(line) for line in out.splitlines()]
+    assert [(o["log"], o["stamp"], o["log_number"]) for o in got] == logs, got
 finally:
     shutil.rmtree(work)

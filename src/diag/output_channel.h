@@ -65,6 +65,21 @@ class OutputChannel {
     }
     append_long_fill(c, count);
   }
+  // For a piece laid out in place: room for `size` bytes (at most the
+  // block's capacity) at the end of the block, which is handed on first when
+  // full, and kSlack more that may be written over and are dropped. commit()
+  // then keeps the first bytes written there.
+  char* reserve(size_t size) {
+    if (size > kCapacity - size_) write_block();
+    return bytes_.get() + size_;
+  }
+  void commit(size_t size) { size_ += size; }
+  // Whether text from a log goes out as it is: the stream is known to be no
+  // terminal.
+  bool log_text_as_is() const { return terminal_ == Terminal::kNo; }
+  // Writable bytes past the block, for short fills and pieces laid out in place.
+  static constexpr size_t kSlack = 32;
+
   // Formatted text, printf-style, after what is gathered; its character count.
   int vprint(const char* format, std::va_list args);
 
@@ -97,7 +112,6 @@ class OutputChannel {
 
  private:
   static constexpr size_t kCapacity = size_t{64} << 10;
-  static constexpr size_t kSlack = 32;  // writable bytes past the block, for short fills
   std::FILE* stream() const { return stream_ != nullptr ? stream_ : stdout; }
   void write_block();
   void append_beyond_block(std::string_view text);

@@ -20,8 +20,9 @@ inline constexpr size_t kReadWindow = JOBVIEW_READ_WINDOW;
 
 // Every line held in the window is followed by at least this many bytes that
 // may be read (their values are arbitrary), so that word-at-a-time searches
-// over a line need not stop short.
-inline constexpr size_t kLineSlack = 8;
+// over a line need not stop short, and that a piece of a line can be copied
+// 32 bytes at a time.
+inline constexpr size_t kLineSlack = 32;
 
 // The most the display keeps of a value, and of each part of a job identifier.
 inline constexpr size_t kValueMax = 4096;

@@ -63,3 +63,35 @@ inline bool is_json_plain(std::string_view text) {
   }
   return true;
 }
+
+// Eight bytes as a word whose lowest byte is the first in memory, whatever
+// the machine's byte order: a borrow then runs from a byte into the ones
+// after it, never into the ones before.
+inline uint64_t load_little_endian(const char* bytes) {
+  uint64_t word;
+  std::memcpy(&word, bytes, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  word = __builtin_bswap64(word);
+#endif
+  return word;
+}
+
+// is_json_plain for a text followed by at least 32 readable bytes, whatever
+// they hold. One of up to 32 bytes (most names and values) is looked at as
+// four words, each masked to the text's bytes, without a branch on its size.
+// A borrow from a byte of the text can mark only bytes after it. For a text
+// of 11 bytes, the second word keeps its three lowest bytes:
+//
+//   word 2, bytes   t8  t9  t10 x   x   x   x   x
+//   mask            ff  ff  ff  00  00  00  00  00   (0x0000000000ffffff)
+inline bool is_json_plain_padded(const char* text, size_t size) {
+  if (size > 32) return is_json_plain(std::string_view(text, size));
+  uint64_t marks = 0;
+  for (size_t word_start = 0; word_start < 32; word_start += 8) {
+    const size_t in_word = size > word_start ? size - word_start : 0;
+    const size_t shift = 32 - 4 * (in_word < 8 ? in_word : 8);  // two of half the distance
+    marks |=
+        json_escape_marks(load_little_endian(text + word_start)) & ~uint64_t{0} >> shift >> shift;
+  }
+  return marks == 0;
+}

@@ -26,6 +26,16 @@ class RecordJsonWriter {
   void write(const JobEntry& entry);
 
  private:
+  // The attribute lines of a record, in order. The first line of a name
+  // holds the whole array when `next` is not 0.
+  struct Line {
+    uint32_t id : 31;
+    uint32_t later : 1;  // not the first line of its name
+    uint32_t value;      // in the record
+    uint32_t size;
+    uint32_t next;  // the next line of the same name, 0 after the last
+  };
+
   // The attribute lines of a record that lies whole in the read window, found
   // with the masks of a record read in place or line by line in a larger one
   // (up to half the window), noted in lines_ in one pass; the record's bytes,
@@ -37,8 +47,13 @@ class RecordJsonWriter {
   // Writes `,"name":` (without the comma for the first) and, unless `array`,
   // the value's opening quote.
   void write_key(int id, bool first, bool array);
+  // Writes `head` (32 bytes to spare after it), the value of `size` bytes,
+  // and the first `tail_size` bytes of `",`, laid out in place; false, with
+  // nothing written, unless the value goes out as it is.
+  bool write_plain(const char* head, size_t head_size, const char* value, size_t size,
+                   size_t tail_size);
   // Once a name, and for the rare name that needs escaping: built for size.
-  [[gnu::cold]] void make_keys(size_t up_to);  // keys_ up to the name id `up_to`
+  [[gnu::cold]] int add_name(std::string_view name);  // a name first met: its id
   [[gnu::cold]] void write_escaped_key(int id, bool first, bool array);
   void write_string(std::string_view text);
 
@@ -48,27 +63,28 @@ class RecordJsonWriter {
   // Every name met so far, kept from record to record (a log repeats a few
   // dozen names) until there are more than a record needs.
   WantedNames names_;
-  // By name id: `,"name":"` as written, made when the name is first written;
-  // empty for a name that needs escaping, which is escaped each time.
-  std::vector<std::string> keys_;
-  // By name id: where its lines are in lines_.
+  // By name id: where its last line is in lines_, and where `,"name":"` lies
+  // in key_bytes_, with 32 bytes to spare after it (so that it is copied 32 at
+  // a time); a key of size 0 for a name that needs escaping, escaped each time.
   struct NameLines {
-    uint64_t record = 0;  // the record they belong to (records_ then)
-    uint32_t first = 0;
+    uint64_t record = 0;  // the record `last` belongs to (records_ then)
     uint32_t last = 0;
-    uint32_t count = 0;
+    uint32_t key_at = 0;
+    uint32_t key_size = 0;
   };
-  std::vector<NameLines> name_lines_;
+  std::vector<NameLines> names_of_ids_;
+  std::string key_bytes_;
   uint64_t records_ = 0;
-  // The attribute lines of a record, in order.
-  struct Line {
-    uint32_t id;
-    uint32_t value;  // in the record
-    uint32_t size;
-    uint32_t next;  // the next line of the same name
-  };
   std::vector<Line> lines_;
   std::string number_;
+  // What follows the identifier for every record of one log:
+  // `,"log":"…","stamp":"…","log_number":7,"offset":`, made again when the
+  // log, its stamp (a followed log can start again) or its number changes.
+  [[gnu::cold]] void make_log_part(const JobEntry& entry);
+  std::string log_part_;
+  std::string log_part_name_;
+  std::string log_part_stamp_;
+  long log_part_number_ = 0;
 
   WalkedRecordJson walked_{out_};  // records too large to be read in one piece
 };
