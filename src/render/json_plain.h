@@ -80,16 +80,15 @@ inline uint64_t load_little_endian(const char* bytes) {
   return word;
 }
 
-// is_json_plain for a text followed by at least 32 readable bytes, whatever
-// they hold. One of up to 32 bytes (most names and values) is looked at as
-// four words, each masked to the text's bytes, without a branch on its size.
+// is_json_plain for a text of up to 32 bytes (most names and values)
+// followed by at least 32 readable bytes, whatever they hold: it is looked at
+// as four words, each masked to the text's bytes, without a branch on its size.
 // A borrow from a byte of the text can mark only bytes after it. For a text
 // of 11 bytes, the second word keeps its three lowest bytes:
 //
 //   word 2, bytes   t8  t9  t10 x   x   x   x   x
 //   mask            ff  ff  ff  00  00  00  00  00   (0x0000000000ffffff)
 inline bool is_json_plain_padded_words(const char* text, size_t size) {
-  if (size > 32) return is_json_plain(std::string_view(text, size));
   uint64_t marks = 0;
   for (size_t word_start = 0; word_start < 32; word_start += 8) {
     const size_t in_word = size > word_start ? size - word_start : 0;
@@ -110,7 +109,6 @@ inline bool is_json_plain_padded_words(const char* text, size_t size) {
 //   marks        0   1   0   ?   ...   (bit i for byte i)
 //   kept         the 3 lowest bits: 0b010, so not plain
 inline bool is_json_plain_padded_sse2(const char* text, size_t size) {
-  if (size > 32) return is_json_plain(std::string_view(text, size));
   const auto marks = [](const char* at) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     const __m128i marked = _mm_or_si128(_mm_cmplt_epi8(bytes, _mm_set1_epi8(0x20)),
@@ -123,8 +121,10 @@ inline bool is_json_plain_padded_sse2(const char* text, size_t size) {
 }
 #endif
 
-// The padded check this machine does best.
+// The padded check this machine does best; a text longer than 32 bytes is
+// looked at eight bytes at a time.
 inline bool is_json_plain_padded(const char* text, size_t size) {
+  if (size > 32) return is_json_plain(std::string_view(text, size));
 #if defined(__SSE2__)
   return is_json_plain_padded_sse2(text, size);
 #else
