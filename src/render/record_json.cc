@@ -14,12 +14,12 @@ namespace {
 // record: a log whose names never repeat does not keep them all.
 constexpr size_t kNamesKept = 1024;
 
-// Copies `size` bytes 32 at a time, the last move running on past them:
-// `from` has 32 bytes to spare after them, and `to` is a place the output
-// channel reserved, which has as many.
 // A value's opening quote, with 32 bytes to spare after it.
 constexpr char kQuote[33] = "\"";
 
+// Copies `size` bytes 32 at a time, the last move running on past them:
+// `from` has 32 bytes to spare after them, and `to` is a place the output
+// channel reserved, which has as many.
 inline void copy_padded(char* to, const char* from, size_t size) {
   std::memcpy(to, from, 32);
   for (size_t at = 32; at < size; at += 32) std::memcpy(to + at, from + at, 32);
