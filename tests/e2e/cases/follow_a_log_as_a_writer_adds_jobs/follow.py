@@ -98,12 +98,17 @@ write("a.log", "append", job(11) + job(12) + job(13))
 f.expect("--owner u12: the chosen job only", 2)
 f.stop()
 
-# JSON lines in batches too, each with its log's stamp; the cursor file holds
+# JSON lines in batches too, each with its log's stamp and number (also
+# after a rotation that changes only one of them); the cursor file holds
 # where the last batch written ended.
 write("c.log", "new", banner % ("C", 4) + job(20))
 f = Follower("--json", "--cursor-file", "cursor", "c.log")
 f.expect("--json with a cursor file", 1, 200)
 write("c.log", "append", doc(21) + job(21))
 f.expect("the job added, then its document", 2, 200)
+write("c.log", "rename", banner % ("D", 4) + job(22))
+f.expect("renamed over by a log of the same number: the new stamp", 1, 200)
+write("c.log", "rename", banner % ("D", 5) + job(23))
+f.expect("and by one of the same stamp: the new number", 1, 200)
 f.stop()
 print(open("cursor").read(), end="")
