@@ -28,9 +28,7 @@ inline void copy_padded(char* to, const char* from, size_t size) {
 }  // namespace
 
 void RecordJsonWriter::write_string(std::string_view text) {
-  out_.append("\"");
-  write_json_text(text, out_);
-  out_.append("\"");
+  write_escaped(Escaping::kJson, 0, text, 0, out_);
 }
 
 void RecordJsonWriter::write_key(int id, bool first, bool array) {
